@@ -1,0 +1,16 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <string>
+
+// Where failures caught on the GUI thread are reported. The application installs a reporter that
+// shows the modal error box; tests install one that records. Without a reporter the message goes
+// to standard error. Installed once at start-up, before any worker thread runs.
+using FailureReporter = std::function<void(const std::string &message)>;
+
+void SetFailureReporter(FailureReporter reporter);
+void ReportFailure(const std::string &message);
+
+// Reports the exception currently being handled (call from inside a catch block).
+void ReportCurrentException() noexcept;

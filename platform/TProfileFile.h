@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+// The settings file as a profile (INI) file, with the rules of the classic profile functions:
+// - every read passes a default that applies when the file, the section or the key is missing;
+// - a key present with an empty value reads as empty, not as the default;
+// - a value comes back with at most 1023 characters, blanks around it dropped;
+// - section and key names match regardless of case, the first of a name wins;
+// - writing a missing key appends it after the last key of its section; a missing section is
+//   appended at the end of the file; the file and its directory are created on demand.
+// Every call opens and releases the file; nothing is cached. Writes are atomic: a write that
+// cannot complete leaves the file exactly as it was and raises the Failure
+// "Kann nicht nach <file name> schreiben".
+class TProfileFile
+{
+public:
+    using KeyValues = std::vector<std::pair<QString, QString>>;
+
+    static constexpr int MaxValueLength = 1023;
+
+    // A profile file at the given path.
+    explicit TProfileFile(QString path);
+
+    // The game's settings file: zandrix2.ini in $XDG_CONFIG_HOME, else ~/.config.
+    static TProfileFile Settings();
+    static QString SettingsPath();
+
+    const QString &Path() const { return path; }
+
+    QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
+
+    // Writes one key.
+    void WriteString(const QString &section, const QString &key, const QString &value);
+
+    // Writes several keys of one section in one atomic replace, in the given order.
+    void WriteStrings(const QString &section, const KeyValues &values);
+
+private:
+    QString path;
+};

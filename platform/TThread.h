@@ -1,0 +1,68 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+// Relative scheduling priorities of a worker thread.
+enum TThreadPriority : std::uint8_t {
+    tpIdle,
+    tpLowest,
+    tpLower,
+    tpNormal,
+    tpHigher,
+    tpHighest,
+    tpTimeCritical
+};
+
+// A worker thread that another thread can park and release without ever waiting for it. Parking
+// is a flag the worker looks at in Sleep() and WaitWhileParked(): a parked worker delivers nothing
+// new, and a released one goes on where it stood (a parked sleep keeps its deadline). The thread
+// itself starts at the first release. Destruction wakes the worker and joins it; the worker sees
+// Sleep() or WaitWhileParked() return false and must leave Execute() without doing more.
+class TThread
+{
+public:
+    TThread();
+    virtual ~TThread();
+    TThread(const TThread &) = delete;
+    TThread &operator=(const TThread &) = delete;
+
+    // From the controlling thread.
+    void Park();
+    void Release();
+    bool Parked() const;
+    void SetPriority(TThreadPriority priority);
+    TThreadPriority Priority() const { return priority.load(); }
+    // Asks the worker to end, wakes it and waits for it. Call from the most derived destructor,
+    // after whatever it may be blocked on has let it go.
+    void Stop();
+
+    // The nice value a priority maps to; priorities above normal need CAP_SYS_NICE, and a refusal
+    // leaves the thread at the normal priority.
+    static int NiceValue(TThreadPriority priority);
+
+protected:
+    virtual void Execute() = 0;
+
+    // From the worker: sleeps until `milliseconds` after the call, and for as long as the thread
+    // is parked. Returns false when the thread is being stopped.
+    bool Sleep(std::uint32_t milliseconds);
+    // From the worker: waits while the thread is parked. Returns false when it is being stopped.
+    bool WaitWhileParked();
+
+private:
+    void Main();
+    void ApplyPriority();
+
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    bool parked = true;
+    bool stopping = false;
+    std::thread thread;
+    std::mutex priorityMutex;
+    std::atomic<TThreadPriority> priority{tpNormal};
+    std::atomic<int> nativeId{0};
+};

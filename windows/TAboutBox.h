@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDialog>
+
+class TAboutBox : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TAboutBox(QWidget *owner);
+    ~TAboutBox() override;
+};
