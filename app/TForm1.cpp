@@ -1,3 +1,299 @@
-// STUB
 #include "app/TForm1.h"
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent) { setWindowTitle(QStringLiteral("Zandrix II")); }
+
+#include "app/TFieldView.h"
+#include "components/TRCADigital.h"
+#include "halloffame/TForm3.h"
+#include "platform/TMediaCommands.h"
+#include "platform/TQtHandOff.h"
+#include "settings/TSettings.h"
+#include "windows/TAboutBox.h"
+#include "windows/THelpwindow.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
+
+#include <chrono>
+
+namespace {
+
+constexpr int ClientWidth = 695;
+constexpr int ClientHeight = 553;
+constexpr int PanelWidth = 92;
+constexpr std::uint16_t StoredInterval = 51;
+
+QImage Picture(const char *name)
+{
+    return QImage(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
+}
+
+// Creates, shows modally and destroys one of the secondary windows.
+template <typename Window> int ShowModal(QWidget *owner)
+{
+    Window window(owner);
+    return window.exec();
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent)
+    , Label1(field, FieldColour::Yellow, false)
+    , Label2(field, FieldColour::Black, true)
+    , gameover(field, Picture("gameover"), false)
+    , hiresTimer1(std::make_unique<TQtHandOff>())
+    , hiresTimer2(std::make_unique<TQtHandOff>())
+    , media(std::make_unique<TMediaCommands>())
+{
+    setWindowTitle(QStringLiteral("Zandrix II"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    // A single fixed border: no maximising.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+
+    gameover.setTop(48);
+
+    auto *client = new QWidget(this);
+    client->setFixedSize(ClientWidth, ClientHeight);
+    client->setAutoFillBackground(true);
+    QPalette black = client->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    client->setPalette(black);
+    setCentralWidget(client);
+
+    fieldView = new TFieldView(field, client);
+    fieldView->move(0, 0);
+    field.onChanged = [view = fieldView](const QRect &rect) { view->update(rect); };
+
+    CreateSidePanel();
+    CreateMenu();
+
+    // The movement timers as the window stores them: disabled, 51 ms, above normal priority.
+    for (TThreadedTimer *timer : {&hiresTimer1, &hiresTimer2}) {
+        timer->setEnabled(false);
+        timer->setInterval(StoredInterval);
+        timer->setThreadPriority(tpHigher);
+    }
+    hiresTimer1.setOnTimer([this](TThreadedTimer *) { hiresTimer1Timer(nullptr); });
+    hiresTimer2.setOnTimer([this](TThreadedTimer *) { HiResTimer2Timer(nullptr); });
+
+    Timer1.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(&Timer1); });
+
+    // Fixed size, centred on the screen.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    fieldView->setFocus();
+
+    FormCreate(this);
+}
+
+TForm1::~TForm1()
+{
+    // Stop everything that could call into the window while its members go away.
+    Timer1.stop();
+    hiresTimer1.setEnabled(false);
+    hiresTimer2.setEnabled(false);
+}
+
+void TForm1::CreateMenu()
+{
+    Game = menuBar()->addMenu(QStringLiteral("Game"));
+    Start1 = Game->addMenu(QStringLiteral("Start..."));
+    N1Player1 = Start1->addAction(QStringLiteral("1 Player"), this, [this] { N1Player1Click(N1Player1); });
+    N1Player1->setShortcut(Qt::Key_F1);
+    N2Players1 = Start1->addAction(QStringLiteral("2 Players"), this, [this] { N2Players1Click(N2Players1); });
+    N2Players1->setShortcut(Qt::Key_F2);
+    Pause1 = Game->addAction(QStringLiteral("Pause"), this, [this] { Pause1Click(Pause1); });
+    Pause1->setShortcut(Qt::Key_F5);
+    Pause1->setEnabled(false);
+    Game->addSeparator();
+    Exitasif1 = Game->addAction(QStringLiteral("Exit (as if....)"), this, [this] { Exitasif1Click(Exitasif1); });
+
+    View = menuBar()->addMenu(QStringLiteral("Misc."));
+    HallOfFame1 = View->addAction(QStringLiteral("Hall Of Fame"), this, [this] { HallOfFame1Click(HallOfFame1); });
+    View->addSeparator();
+    Settings1 = View->addAction(QStringLiteral("Settings"), this, [this] { Settings1Click(Settings1); });
+
+    N1 = menuBar()->addMenu(QStringLiteral("?"));
+    Help1 = N1->addAction(QStringLiteral("Help"), this, [this] { Help1Click(Help1); });
+    Help1->setShortcut(Qt::Key_F12);
+    N1->addSeparator();
+    About1 = N1->addAction(QStringLiteral("About"), this, [this] { About1Click(About1); });
+
+    // Shortcuts act while the window is active, also when the menu is closed.
+    for (QAction *action : {N1Player1, N2Players1, Pause1, Help1})
+        action->setShortcutContext(Qt::WindowShortcut);
+}
+
+TRCADigital *TForm1::CreateDisplay(const char *name, QRect place, const QImage &strip, std::uint16_t margin)
+{
+    auto *display = new TRCADigital(Panel1);
+    display->setObjectName(QLatin1String(name));
+    display->setGeometry(place);
+    display->setMargin(margin);
+    display->setNumbers(strip);
+    display->hide();
+    return display;
+}
+
+void TForm1::CreateSidePanel()
+{
+    Panel1 = new QWidget(centralWidget());
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(ClientWidth - PanelWidth, 0, PanelWidth, ClientHeight);
+    Image1 = new QLabel(Panel1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, PanelWidth, ClientHeight - 1);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
+
+    const QImage digitsOrange = Picture("digits-orange");
+    const QImage digitsCyan = Picture("digits-cyan");
+    const QImage cycles = Picture("cycles");
+    digispeedr = CreateDisplay("digispeedr", {30, 40, 25, 32}, Picture("dial-orange"), 0);
+    digired = CreateDisplay("digired", {12, 80, 67, 25}, digitsOrange, 1);
+    liferdigi = CreateDisplay("liferdigi", {12, 112, 65, 21}, cycles, 0);
+    jumpdigr = CreateDisplay("jumpdigr", {24, 144, 40, 25}, digitsOrange, 1);
+    digispeedb = CreateDisplay("digispeedb", {30, 216, 25, 32}, Picture("dial-cyan"), 0);
+    digiblue = CreateDisplay("digiblue", {12, 256, 67, 25}, digitsCyan, 1);
+    lifebdigi = CreateDisplay("lifebdigi", {12, 288, 65, 21}, cycles, 0);
+    jumpdigb = CreateDisplay("jumpdigb", {24, 312, 40, 25}, digitsCyan, 1);
+}
+
+void TForm1::setStartEnabled(bool enabled)
+{
+    // A shortcut acts only while its item and every menu above it are enabled.
+    Start1->setEnabled(enabled);
+    N1Player1->setEnabled(enabled);
+    N2Players1->setEnabled(enabled);
+}
+
+bool TForm1::StartEnabled() const
+{
+    return Start1->isEnabled();
+}
+
+void TForm1::setMedia(std::unique_ptr<TMediaCommands> commands)
+{
+    media = std::move(commands);
+}
+
+void TForm1::Sound(const char *verb, const char *file)
+{
+    // The directory of the program file with its trailing separator, then the file name; the
+    // path is passed whole, blanks and all.
+    media->mciSendString(QLatin1String(verb) + QLatin1Char(' ') + QCoreApplication::applicationDirPath()
+                         + QLatin1Char('/') + QLatin1String(file));
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    // Key preview: every typed character goes to the game first. Function keys type nothing and
+    // are left to the menu shortcuts.
+    const QString text = event->text();
+    for (QChar key : text)
+        FormKeyPress(this, key);
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate(this);
+}
+
+void TForm1::FormCreate(QObject *)
+{
+    generator.seed(static_cast<std::mt19937::result_type>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+}
+
+void TForm1::FormActivate(QObject *)
+{
+    for (TRCADigital *display :
+         {digispeedr, digispeedb, digired, digiblue, lifebdigi, liferdigi, jumpdigr, jumpdigb})
+        display->setBevelWidth(1);
+    jumpdigr->setHeight(17);
+    jumpdigb->setHeight(17);
+}
+
+void TForm1::N1Player1Click(QObject *Sender)
+{
+    if (!StartEnabled())
+        return;
+    twoplayer = false;
+    startgame(Sender);
+}
+
+void TForm1::N2Players1Click(QObject *Sender)
+{
+    if (!StartEnabled())
+        return;
+    twoplayer = true;
+    startgame(Sender);
+}
+
+void TForm1::Pause1Click(QObject *)
+{
+    if (!Pause1->isEnabled())
+        return;
+    if (!paused) {
+        setWindowTitle(QStringLiteral("Game paused - F5 to resume..."));
+        hiresTimer1.setEnabled(false);
+        hiresTimer2.setEnabled(false);
+        Pause1->setText(QStringLiteral("Resume"));
+        paused = true;
+        centralWidget()->unsetCursor();
+    } else {
+        setWindowTitle(QStringLiteral("Zandrix II"));
+        hiresTimer1.setEnabled(true);
+        if (twoplayer)
+            hiresTimer2.setEnabled(true);
+        Pause1->setText(QStringLiteral("Pause"));
+        paused = false;
+        centralWidget()->setCursor(Qt::BlankCursor);
+    }
+}
+
+void TForm1::Exitasif1Click(QObject *)
+{
+    close();
+}
+
+void TForm1::HallOfFame1Click(QObject *)
+{
+    ShowModal<TForm3>(this);
+}
+
+void TForm1::Settings1Click(QObject *)
+{
+    // Whichever button closed the dialog, the next round reads the bindings again.
+    try {
+        ShowModal<TSettings>(this);
+    } catch (...) {
+        newctrls = true;
+        throw;
+    }
+    newctrls = true;
+}
+
+void TForm1::Help1Click(QObject *)
+{
+    ShowModal<THelpwindow>(this);
+}
+
+void TForm1::About1Click(QObject *)
+{
+    ShowModal<TAboutBox>(this);
+}
+
+void TForm1::clearfield()
+{
+    field.FillRect(QRect(0, 0, 800, 600), FieldColour::Black);
+}

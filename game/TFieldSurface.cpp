@@ -1,10 +1,172 @@
-// STUB
 #include "game/TFieldSurface.h"
-TFieldSurface::TFieldSurface() : image(Width, Height, QImage::Format_RGB32) { image.fill(Qt::black); }
-std::uint32_t TFieldSurface::GetPixel(int, int) const { return 0; }
-void TFieldSurface::SetPixel(int, int, std::uint32_t) {}
-void TFieldSurface::FillRect(const QRect &, std::uint32_t) {}
-void TFieldSurface::Repaint(const QRect &) {}
-void TFieldSurface::Register(TFieldElement *) {}
-void TFieldSurface::Unregister(TFieldElement *) {}
-void TFieldSurface::Changed(const QRect &) {}
+
+#include "game/TGameState.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// COLORREF (0x00BBGGRR) to and from the surface's 0xAARRGGBB pixels.
+QRgb ToRgb(std::uint32_t colour)
+{
+    return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+std::uint32_t FromRgb(QRgb rgb)
+{
+    return static_cast<std::uint32_t>(qRed(rgb)) | static_cast<std::uint32_t>(qGreen(rgb)) << 8
+           | static_cast<std::uint32_t>(qBlue(rgb)) << 16;
+}
+
+} // namespace
+
+TFieldElement::TFieldElement(TFieldSurface &owner, bool shown)
+    : surface(owner)
+    , visible(shown)
+{
+    surface.Register(this);
+}
+
+TFieldElement::~TFieldElement()
+{
+    surface.Unregister(this);
+}
+
+void TFieldElement::setVisible(bool on)
+{
+    if (on != visible)
+        Changing([&] { visible = on; });
+}
+
+void TFieldElement::setLeft(int x)
+{
+    if (x != left)
+        Changing([&] { left = x; });
+}
+
+void TFieldElement::setTop(int y)
+{
+    if (y != top)
+        Changing([&] { top = y; });
+}
+
+TFieldLabel::TFieldLabel(TFieldSurface &owner, std::uint32_t textColour, bool shown)
+    : TFieldElement(owner, shown)
+    , colour(textColour)
+{
+}
+
+QFont TFieldLabel::Font()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(13);
+    // Every pixel of a label is exactly its colour or what lies beneath: a bonus is found by its
+    // exact yellow.
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+void TFieldLabel::setCaption(const QString &text)
+{
+    if (text != caption)
+        Changing([&] { caption = text; });
+}
+
+QRect TFieldLabel::Bounds() const
+{
+    const QFontMetrics metrics(Font());
+    return {Left(), Top(), metrics.horizontalAdvance(caption), metrics.height()};
+}
+
+void TFieldLabel::Draw(QPainter &painter) const
+{
+    if (caption.isEmpty())
+        return;
+    painter.setFont(Font());
+    painter.setPen(QColor(ToRgb(colour)));
+    const QFontMetrics metrics(Font());
+    painter.drawText(Left(), Top() + metrics.ascent(), caption);
+}
+
+TFieldPicture::TFieldPicture(TFieldSurface &owner, QImage image, bool shown)
+    : TFieldElement(owner, shown)
+    , picture(std::move(image))
+{
+}
+
+QRect TFieldPicture::Bounds() const
+{
+    return {QPoint(Left(), Top()), picture.size()};
+}
+
+void TFieldPicture::Draw(QPainter &painter) const
+{
+    painter.drawImage(Left(), Top(), picture);
+}
+
+TFieldSurface::TFieldSurface()
+    : image(Width, Height, QImage::Format_RGB32)
+{
+    image.fill(Qt::black);
+}
+
+std::uint32_t TFieldSurface::GetPixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= Width || y >= Height)
+        return FieldColour::Invalid;
+    return FromRgb(image.pixel(x, y));
+}
+
+void TFieldSurface::SetPixel(int x, int y, std::uint32_t colour)
+{
+    if (x < 0 || y < 0 || x >= Width || y >= Height)
+        return;
+    image.setPixel(x, y, ToRgb(colour));
+    Changed(QRect(x, y, 1, 1));
+}
+
+void TFieldSurface::FillRect(const QRect &rect, std::uint32_t colour)
+{
+    const QRect clipped = rect.intersected(image.rect());
+    if (clipped.isEmpty())
+        return;
+    QPainter(&image).fillRect(clipped, QColor(ToRgb(colour)));
+    Changed(clipped);
+}
+
+void TFieldSurface::Repaint(const QRect &rect)
+{
+    const QRect clipped = rect.intersected(image.rect());
+    if (clipped.isEmpty())
+        return;
+    {
+        QPainter painter(&image);
+        painter.setClipRect(clipped);
+        painter.fillRect(clipped, Qt::black);
+        for (const TFieldElement *element : elements)
+            if (element->Visible() && element->Bounds().intersects(clipped))
+                element->Draw(painter);
+    }
+    Changed(clipped);
+}
+
+void TFieldSurface::Register(TFieldElement *element)
+{
+    elements.push_back(element);
+}
+
+void TFieldSurface::Unregister(TFieldElement *element)
+{
+    elements.erase(std::remove(elements.begin(), elements.end(), element), elements.end());
+}
+
+void TFieldSurface::Changed(const QRect &rect)
+{
+    if (onChanged)
+        onChanged(rect);
+}

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+class QPainter;
+
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -17,7 +19,7 @@ class TFieldElement
 {
 public:
     TFieldElement(TFieldSurface &surface, bool visible);
-    virtual ~TFieldElement() = default;
+    virtual ~TFieldElement();
     TFieldElement(const TFieldElement &) = delete;
     TFieldElement &operator=(const TFieldElement &) = delete;
 
@@ -33,7 +35,7 @@ public:
 
     // The element's rectangle on the field.
     virtual QRect Bounds() const = 0;
-    virtual void Draw(QImage &image) const = 0;
+    virtual void Draw(QPainter &painter) const = 0;
 
 protected:
     // Runs a change of the element and repaints what it covered before and covers after.
@@ -56,7 +58,7 @@ public:
     const QString &Caption() const { return caption; }
     void setCaption(const QString &text);
     QRect Bounds() const override;
-    void Draw(QImage &image) const override;
+    void Draw(QPainter &painter) const override;
 
     // The game's label font: the window font at a character height of 13 pixels.
     static QFont Font();
@@ -72,7 +74,7 @@ class TFieldPicture : public TFieldElement
 public:
     TFieldPicture(TFieldSurface &surface, QImage picture, bool visible);
     QRect Bounds() const override;
-    void Draw(QImage &image) const override;
+    void Draw(QPainter &painter) const override;
 
 private:
     QImage picture;

@@ -1,0 +1,93 @@
+// A crash ends the round for both players; when either has no cycles left the game is over and
+// the scores go to the hall of fame.
+#include "app/TForm1.h"
+#include "components/TRCADigital.h"
+#include "halloffame/TForm3.h"
+#include "platform/FailureReport.h"
+#include "windows/Tcrash.h"
+
+namespace {
+constexpr std::int32_t CrashPoints = 5000;
+constexpr const char *Explosion = "explode.wav";
+constexpr const char *Applause = "applaus.wav";
+} // namespace
+
+void TForm1::crashed(QObject *, const QString &msg)
+{
+    Tcrash crash(this);
+    crash.setWindowTitle(msg);
+    crash.exec();
+}
+
+void TForm1::gehdie(QObject *Sender, std::uint8_t player)
+{
+    // An uncollected bonus is lost: its black copy erases it.
+    Label2.setCaption(Label1.Caption());
+    Label2.setLeft(bonusx);
+    Label2.setTop(bonusy);
+    Label1.Hide();
+
+    Timer1.stop();
+    hiresTimer1.setEnabled(false);
+    hiresTimer2.setEnabled(false);
+
+    if (player == 1) {
+        --redlives;
+        Sound("play", Explosion);
+        crashed(Sender, QStringLiteral("Player 1 crashed! %1 Cycles left...").arg(redlives));
+        Sound("stop", Explosion);
+        bluescore = WrappingAdd(bluescore, CrashPoints);
+        digired->setValue(redscore);
+        digiblue->setValue(bluescore);
+        liferdigi->setValue(redlives + 4);
+    } else if (player == 2) {
+        --bluelives;
+        Sound("play", Explosion);
+        crashed(Sender, QStringLiteral("Player 2 crashed! %1 Cycles left...").arg(bluelives));
+        Sound("stop", Explosion);
+        redscore = WrappingAdd(redscore, CrashPoints);
+        digired->setValue(redscore);
+        digiblue->setValue(bluescore);
+        lifebdigi->setValue(bluelives);
+    }
+
+    running = false;
+    clearfield();
+
+    if (redlives > 0 && bluelives > 0) {
+        startgame(Sender);
+        return;
+    }
+
+    // Game over.
+    for (TRCADigital *display : {digispeedr, digispeedb, lifebdigi, liferdigi, digired, digiblue})
+        display->hide();
+    Pause1->setEnabled(false);
+    jumpdigr->hide();
+    jumpdigb->hide();
+    setStartEnabled(true);
+
+    // A score that cannot be recorded is reported, and the game over still completes: the
+    // picture shows and the pointer comes back.
+    try {
+        TForm3 fame(this);
+        if (!twoplayer) {
+            Sound("play", Applause);
+            fame.writefame(Sender, redscore);
+            Sound("stop", Applause);
+        } else {
+            Sound("play", Applause);
+            fame.writefameb(Sender, QStringLiteral("Player 1"), redscore);
+            Sound("stop", Applause);
+            Sound("play", Applause);
+            fame.writefameb(Sender, QStringLiteral("Player 2"), bluescore);
+            Sound("stop", Applause);
+        }
+    } catch (...) {
+        Sound("stop", Applause);
+        ReportCurrentException();
+    }
+
+    gameover.Show();
+    centralWidget()->unsetCursor();
+}
