@@ -37,9 +37,12 @@ void RemoveLastCharacter(QString &text)
         text.chop(1);
 }
 
-bool HasRoomFor(QChar c)
+bool Fits(QChar c)
 {
-    // A character outside the basic plane arrives as two halves; both must fit.
+    // A character outside the basic plane arrives as two halves: the first is taken only when
+    // both fit, the second only after the first.
+    if (c.isLowSurrogate())
+        return !newname.isEmpty() && newname.back().isHighSurrogate();
     const qsizetype needed = c.isHighSurrogate() ? 2 : 1;
     return newname.size() + needed <= Tnewhigh::MaxNameLength;
 }
@@ -73,7 +76,7 @@ void Tnewhigh::FormKeyPress(QObject *, QChar key)
         done(ModalResult::Ok);
         return;
     default:
-        if (IsHeldBack(key) || !HasRoomFor(key))
+        if (IsHeldBack(key) || !Fits(key))
             return;
         newname.append(key);
         break;
