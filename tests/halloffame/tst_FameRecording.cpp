@@ -200,7 +200,7 @@ void FameRecording::brokenStoredScoreGivesWayInsteadOfBlocking()
     // Further down the list it is passed over as well and finally drops out.
     for (int i = 0; i < 8; ++i)
         hall.writefame(&hall, 1);
-    QCOMPARE(StoredRanks(TFameList::OnePlayer).last(), QStringLiteral(" 1"));
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).last(), QStringLiteral("New 1"));
     QVERIFY(!ReadSettingsFile(home).contains("abc"));
     QCOMPARE(script.prompts.size(), 10);
 }

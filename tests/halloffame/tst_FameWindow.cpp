@@ -64,10 +64,10 @@ void FameWindow::withoutFileShowsTheDefaults()
 void FameWindow::showsTheFileAsItIsWhenOpened()
 {
     TestConfigHome home;
-    WriteSettingsFile(home, TenRanks("TwoPlayers") + "[OnePlayer]\n1=  12\n1n=\n");
+    WriteSettingsFile(home, TenRanks("TwoPlayers") + "[OnePlayer]\n1=012\n1n=\n");
     TForm3 hall(nullptr);
     hall.show();
-    QCOMPARE(Line(hall, 1)->text(), QStringLiteral("       12"));
+    QCOMPARE(Line(hall, 1)->text(), QStringLiteral("     012"));
     QCOMPARE(Line(hall, 2)->text(), QStringLiteral("1     0"));
     QCOMPARE(Line(hall, 11)->text(), QStringLiteral("A     1000"));
     QCOMPARE(Line(hall, 20)->text(), QStringLiteral("J     100"));
