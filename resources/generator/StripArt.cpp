@@ -20,7 +20,7 @@ struct DigitColours {
 
 DigitColours digitColours(Accent accent) {
   if (accent == Accent::Orange)
-    return {QColor(36, 17, 4), QColor(112, 60, 22), QColor(74, 35, 8), QColor(255, 196, 92), QColor(246, 132, 22)};
+    return {QColor(36, 17, 4), QColor(112, 60, 22), QColor(66, 31, 7), QColor(255, 196, 92), QColor(246, 132, 22)};
   return {QColor(2, 27, 33), QColor(26, 98, 110), QColor(8, 58, 68), QColor(170, 255, 255), QColor(36, 214, 236)};
 }
 
