@@ -5,7 +5,7 @@ namespace art {
 
 
 
-QImage hallOfFamePicture() { return canvas(800, 600, Qt::black); }
+
 QImage newHighscorePicture() { return canvas(320, 240, Qt::black); }
 QImage crashPicture() { return canvas(320, 240, Qt::black); }
 QImage aboutPicture() { return canvas(300, 200, Qt::black); }
