@@ -6,7 +6,7 @@ namespace art {
 
 
 
-QImage newHighscorePicture() { return canvas(320, 240, Qt::black); }
+
 QImage crashPicture() { return canvas(320, 240, Qt::black); }
 QImage aboutPicture() { return canvas(300, 200, Qt::black); }
 
