@@ -7,7 +7,7 @@ namespace art {
 
 
 
-QImage crashPicture() { return canvas(320, 240, Qt::black); }
+
 QImage aboutPicture() { return canvas(300, 200, Qt::black); }
 
 
