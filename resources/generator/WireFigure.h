@@ -9,10 +9,10 @@
 namespace art {
 
 struct FigurePlacement {
-  QPointF feet;       // where the figure stands in the picture
-  double scale;       // pixels per unit; the figure is about 8.6 units tall
-  double yawDegrees;  // turn about the vertical axis, positive turns its right side away
-  bool mirrored;      // raise the other fist
+    QPointF feet;       // where the figure stands in the picture
+    double scale;       // pixels per unit; the figure is about 8.6 units tall
+    double yawDegrees;  // turn about the vertical axis, positive turns its right side away
+    bool mirrored;      // raise the other fist
 };
 
 void drawWireFigure(QPainter &p, const FigurePlacement &where, QColor colour);
