@@ -285,13 +285,15 @@ void TMarquee::RenderText(TStrip &strip, const QString &line) const
 
     // Characters are placed one by one, each advanced by its own width (no kerning), so the
     // line's width is known before anything is drawn and sizes the surface.
+    // The switch goes by the row, as the drawing below does: with tiny fonts both rows are the
+    // same and every switch selects the second font.
     qint64 end = leftMargin;
     bool second = false;
     for (qsizetype i = 0; i < line.size();) {
         const QStringView c = CharacterAt(line, i);
         i += c.size();
         if (c.front() == switcher)
-            second = !second;
+            second = !second || y1 == y2;
         else
             end += (second ? metrics2 : metrics1).horizontalAdvance(c.toString());
     }
