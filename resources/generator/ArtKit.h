@@ -11,20 +11,23 @@
 // Small drawing tools shared by every picture of the generator.
 namespace art {
 
-// The generator must rewrite byte-identical files on every run and every machine, so it uses its own
-// generator (splitmix64) instead of the standard distributions, whose results differ between
+// The generator must rewrite byte-identical files on every run and every machine, so it uses its
+// own generator (splitmix64) instead of the standard distributions, whose results differ between
 // standard libraries.
 class Random {
 public:
-  explicit Random(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next();
-  double uniform();                      // [0, 1)
-  double uniform(double lo, double hi);  // [lo, hi)
-  int below(int n);                      // 0 .. n - 1, n > 0
-  double gauss();                        // standard normal (sum of uniforms, good enough for art)
+    explicit Random(std::uint64_t seed)
+        : state_(seed)
+    {
+    }
+    std::uint64_t next();
+    double uniform();                      // [0, 1)
+    double uniform(double lo, double hi);  // [lo, hi)
+    int below(int n);                      // 0 .. n - 1, n > 0
+    double gauss();                        // standard normal (sum of uniforms, good enough for art)
 
 private:
-  std::uint64_t state_;
+    std::uint64_t state_;
 };
 
 // An empty picture of the given size, filled with one colour, ready for QPainter.
@@ -57,14 +60,14 @@ QPainterPath centredText(const QString &text, const QFont &font, QPointF centre)
 // layers of halving size, starting at cells of `cell` pixels.
 class Noise {
 public:
-  Noise(std::uint64_t seed, int cell, int octaves);
-  double at(double x, double y) const;
+    Noise(std::uint64_t seed, int cell, int octaves);
+    double at(double x, double y) const;
 
 private:
-  double layer(double x, double y, int size, std::uint64_t salt) const;
-  std::uint64_t seed_;
-  int cell_;
-  int octaves_;
+    double layer(double x, double y, int size, std::uint64_t salt) const;
+    std::uint64_t seed_;
+    int cell_;
+    int octaves_;
 };
 
 }  // namespace art

@@ -7,8 +7,8 @@ namespace art {
 namespace {
 
 struct Glyph {
-  char ch;
-  std::array<const char *, 7> rows;  // top row first; the small font uses the first five
+    char ch;
+    std::array<const char *, 7> rows;  // top row first; the small font uses the first five
 };
 
 // 3 x 5 dots, top row first.
@@ -99,61 +99,69 @@ constexpr std::array large{
     Glyph{':', {".....", ".##..", ".##..", ".....", ".##..", ".##..", "....."}},
 };
 
-const Glyph *glyphOf(QChar c, PixelFont font) {
-  const char wanted = static_cast<char>(c.toUpper().toLatin1());
-  if (font == PixelFont::Small) {
-    for (const Glyph &g : small)
-      if (g.ch == wanted)
-        return &g;
-  } else {
-    for (const Glyph &g : large)
-      if (g.ch == wanted)
-        return &g;
-  }
-  return nullptr;
+const Glyph *glyphOf(QChar c, PixelFont font)
+{
+    const char wanted = static_cast<char>(c.toUpper().toLatin1());
+    if (font == PixelFont::Small) {
+        for (const Glyph &g : small)
+            if (g.ch == wanted)
+                return &g;
+    } else {
+        for (const Glyph &g : large)
+            if (g.ch == wanted)
+                return &g;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
-int glyphWidth(PixelFont font) {
-  return font == PixelFont::Small ? 3 : 5;
+int glyphWidth(PixelFont font)
+{
+    return font == PixelFont::Small ? 3 : 5;
 }
 
-int glyphHeight(PixelFont font) {
-  return font == PixelFont::Small ? 5 : 7;
+int glyphHeight(PixelFont font)
+{
+    return font == PixelFont::Small ? 5 : 7;
 }
 
-int pixelTextWidth(const QString &text, PixelFont font, int spacing) {
-  if (text.isEmpty())
-    return 0;
-  return static_cast<int>(text.size()) * (glyphWidth(font) + spacing) - spacing;
+int pixelTextWidth(const QString &text, PixelFont font, int spacing)
+{
+    if (text.isEmpty())
+        return 0;
+    return static_cast<int>(text.size()) * (glyphWidth(font) + spacing) - spacing;
 }
 
-void forEachDot(const QString &text, PixelFont font, const std::function<void(int, int)> &dot, int spacing) {
-  const int w = glyphWidth(font);
-  const int h = glyphHeight(font);
-  int left = 0;
-  for (QChar c : text) {
-    if (const Glyph *g = glyphOf(c, font)) {
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-          if (g->rows[static_cast<size_t>(y)][x] == '#')
-            dot(left + x, y);
+void forEachDot(
+    const QString &text, PixelFont font, const std::function<void(int, int)> &dot, int spacing)
+{
+    const int w = glyphWidth(font);
+    const int h = glyphHeight(font);
+    int left = 0;
+    for (QChar c : text) {
+        if (const Glyph *g = glyphOf(c, font)) {
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    if (g->rows[static_cast<size_t>(y)][x] == '#')
+                        dot(left + x, y);
+        }
+        left += w + spacing;
     }
-    left += w + spacing;
-  }
 }
 
-void drawPixelText(QImage &image, int x, int y, const QString &text, PixelFont font, QColor colour, int spacing) {
-  forEachDot(
-      text, font,
-      [&](int dx, int dy) {
-        const int px = x + dx;
-        const int py = y + dy;
-        if (px >= 0 && py >= 0 && px < image.width() && py < image.height())
-          image.setPixelColor(px, py, colour);
-      },
-      spacing);
+void drawPixelText(
+    QImage &image, int x, int y, const QString &text, PixelFont font, QColor colour, int spacing)
+{
+    forEachDot(
+        text, font,
+        [&](int dx, int dy) {
+            const int px = x + dx;
+            const int py = y + dy;
+            if (px >= 0 && py >= 0 && px < image.width() && py < image.height())
+                image.setPixelColor(px, py, colour);
+        },
+        spacing);
 }
 
 }  // namespace art
