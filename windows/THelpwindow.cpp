@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextCursor>
@@ -57,10 +58,23 @@ THelpwindow::THelpwindow(QWidget *owner)
     ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, ui->BitBtn1));
     connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
+    // Enter belongs to the text box while it has the focus, as in any multi-line box; only with
+    // the focus on the button does Enter close the window.
+    ui->Memo1->installEventFilter(this);
     ui->Memo1->setFocus();
 }
 
 THelpwindow::~THelpwindow() = default;
+
+bool THelpwindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->Memo1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 void THelpwindow::showEvent(QShowEvent *event)
 {

@@ -19,6 +19,7 @@ public:
     ~THelpwindow() override;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:

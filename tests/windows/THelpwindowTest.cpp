@@ -165,6 +165,20 @@ private slots:
         QCOMPARE(result, int(QDialog::Accepted));
     }
 
+    // Enter in the text box stays there: the reader has to reach the button to leave by keyboard.
+    void enterInTheTextLeavesItOpen()
+    {
+        QWidget owner;
+        THelpwindow help(&owner);
+        bool stayedOpen = false;
+        ShowHelp(help, [&](THelpwindow &shown) {
+            QTest::keyClick(Memo(shown), Qt::Key_Return);
+            QTest::keyClick(Memo(shown), Qt::Key_Enter, Qt::KeypadModifier);
+            stayedOpen = shown.isVisible();
+        });
+        QVERIFY(stayedOpen);
+    }
+
     // The window shows the beginning of the text each time, not where the last reading stopped.
     void everyShowingStartsAtTheTop()
     {
