@@ -196,16 +196,15 @@ QImage downsample(const QImage &big, int factor)
     return out;
 }
 
-QFont titleFont(int pixelSize, bool condensed)
+QFont titleFont(int pixelSize)
 {
-    const QString family =
-        condensed ? QStringLiteral("DejaVu Sans Condensed") : QStringLiteral("DejaVu Sans");
-    QFont font(family);
+    QFont font(QStringLiteral("DejaVu Sans"));
     font.setBold(true);
     font.setPixelSize(pixelSize);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::PreferOutline);
-    if (!QFontInfo(font).family().startsWith(QStringLiteral("DejaVu Sans")))
+    const QFontInfo found(font);
+    if (found.family() != QStringLiteral("DejaVu Sans") || !found.bold())
         throw std::runtime_error(
             "the DejaVu Sans fonts are needed (Debian package fonts-dejavu-core)");
     return font;

@@ -51,7 +51,7 @@ QImage downsample(const QImage &big, int factor);
 
 // The bold face used on letter tiles and big titles. Fails loudly when the font is missing, since a
 // substitute face would silently change the committed pictures.
-QFont titleFont(int pixelSize, bool condensed = false);
+QFont titleFont(int pixelSize);
 
 // The outline of a text, centred on `centre`, at the font's size.
 QPainterPath centredText(const QString &text, const QFont &font, QPointF centre);

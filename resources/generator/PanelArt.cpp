@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace art {
 
@@ -209,9 +210,14 @@ void emblemPlate(QImage &image, QRect r)
     p.drawRoundedRect(QRectF(at.x() + 2, at.y() + 3, badge, badge), badge * 0.19, badge * 0.19);
     p.drawImage(at, icon);
 
-    const QFont font = titleFont(15, true);
-    const QPainterPath name = centredText(
-        QStringLiteral("ZANDRIX"), font, QPointF(r.center().x() + 1, at.y() + badge + 17));
+    // The name, narrowed to fit the plate.
+    const QPointF nameCentre(r.center().x() + 1, at.y() + badge + 17);
+    QTransform narrow;
+    narrow.translate(nameCentre.x(), nameCentre.y());
+    narrow.scale(0.84, 1.0);
+    narrow.translate(-nameCentre.x(), -nameCentre.y());
+    const QPainterPath name =
+        narrow.map(centredText(QStringLiteral("ZANDRIX"), titleFont(15), nameCentre));
     QLinearGradient chrome(0, name.boundingRect().top(), 0, name.boundingRect().bottom());
     chrome.setColorAt(0.0, QColor(250, 252, 255));
     chrome.setColorAt(0.48, QColor(150, 160, 184));

@@ -7,8 +7,6 @@
 #include <QPainterPath>
 
 #include <array>
-#include <cmath>
-#include <numbers>
 
 namespace art {
 

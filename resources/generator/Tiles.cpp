@@ -4,6 +4,8 @@
 
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace art {
 
 void drawTile(QPainter &p, const QRectF &box, const QString &letter, const TileStyle &style)
