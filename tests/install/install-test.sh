@@ -92,6 +92,8 @@ done
 echo "# AppStream data"
 check "appstreamcli validate --no-net accepts $ID.metainfo.xml" \
     quietly appstreamcli validate --no-net "$METAINFO"
+check "appstreamcli validate-tree --no-net accepts the installed tree" \
+    quietly appstreamcli validate-tree --no-net "$PREFIX"
 check "it launches the desktop entry" grep -q "<launchable type=\"desktop-id\">$ID.desktop<" "$METAINFO"
 newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$METAINFO" | head -1)
 check "its newest release is this version ($VERSION, got '$newest')" test "$newest" = "$VERSION"
