@@ -68,6 +68,44 @@ else
 fi
 e2e_stop_program
 
+# At twice the scale every field pixel must be a 2x2 square of its exact colour: a smoothing
+# painter would blend trail pixels into their black neighbours.
+crisp_at_scale_2() {
+    local crop=$PREFIX/scale2.png
+    # Field pixels 140..209 x 140..259 hold both trails soon after the start; their device pixels
+    # start at even offsets from the field's corner, so each 2x2 block is one field pixel.
+    import -window "$E2E_WINDOW" -crop "140x240+280+$((280 + E2E_MENU))" +repage "$crop" 2>/dev/null ||
+        return 1
+    local colours
+    colours=$(convert "$crop" -format %c histogram:info:- | grep -o '#[0-9A-F]\{6\}' | sort | tr '\n' ' ')
+    echo "    colours: $colours"
+    # Black, the two trails and perhaps a bonus label; nothing in between.
+    case "$colours" in
+        "#000000 #0000FF #FF0000 " | "#000000 #0000FF #FF0000 #FFFF00 ") ;;
+        *) return 1 ;;
+    esac
+    # Sampling every second device pixel and doubling it again gives back the same picture.
+    convert "$crop" -filter point -resize 50% -filter point -resize 200% "$PREFIX/resampled.png"
+    [ "$(compare -metric AE "$crop" "$PREFIX/resampled.png" null: 2>&1)" = 0 ]
+}
+
+echo "# With QT_SCALE_FACTOR=2 the window doubles and the field stays crisp"
+if QT_SCALE_FACTOR=2 e2e_start_program; then
+    # The doubled window is larger than the screen and is centred: its top-left corner goes
+    # on screen so that the trails can be read.
+    xdotool windowmove --sync "$E2E_WINDOW" 0 0 2>/dev/null
+    sleep 0.3
+    E2E_MENU=$(e2e_menu_height)
+    eval "$(xdotool getwindowgeometry --shell "$E2E_WINDOW")"
+    check "the window is twice as wide (got $WIDTH)" test "$WIDTH" -eq 1390
+    e2e_key F2
+    sleep 2
+    check "the trails are 2x2 squares of pure colour" crisp_at_scale_2
+else
+    check "the window \"Zandrix II\" opens at scale 2" false
+fi
+e2e_stop_program
+
 echo "# Desktop entry"
 check "desktop-file-validate accepts $ID.desktop" quietly desktop-file-validate "$DESKTOP"
 exec_command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$DESKTOP")
