@@ -10,7 +10,7 @@ VERSION=$2
 CMAKE=${3:-cmake}
 here=$(dirname "$(realpath "$0")")
 SOURCE=$(realpath "$here/../..")
-# shellcheck source=../e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 . "$here/../e2e/lib.sh"
 
 PREFIX=$(mktemp -d)
@@ -56,7 +56,8 @@ done
 echo "# The installed program starts from outside the build tree"
 e2e_start_display
 cd / || exit 1
-PROGRAM=zandrix2
+PROGRAM=zandrix2 # started by e2e_start_program, found on PATH
+export PROGRAM
 if e2e_start_program; then
     check "the window \"Zandrix II\" opens" true
     check "the running program is the installed binary" \
@@ -137,7 +138,7 @@ newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$METAINFO" | head -1)
 check "its newest release is this version ($VERSION, got '$newest')" test "$newest" = "$VERSION"
 
 echo "# Manual page"
-page=$(ls "$PREFIX"/share/man/man6/zandrix2.6* 2>/dev/null | head -1)
+page=$(find "$PREFIX/share/man/man6" -name 'zandrix2.6*' 2>/dev/null | head -1)
 check "zandrix2(6) is installed" test -n "$page"
 if [ -n "$page" ] && ! command -v man >/dev/null; then
     echo "skip - formatting the manual page (man is not installed)"
