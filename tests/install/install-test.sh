@@ -47,10 +47,12 @@ real_dir=$(dirname "$real")
 check "zandrix2 is on PATH from the prefix (got '$command_path')" \
     test "${command_path#"$PREFIX"/}" != "$command_path"
 link=$(readlink "$command_path")
-check "the command is a relative symlink (got '$link')" test -L "$command_path" -a "${link#/}" = "$link"
+check "the command is a relative symlink (got '$link')" \
+    test -L "$command_path" -a "${link#/}" = "$link"
 check "the real binary is installed and executable" test -x "$real" -a ! -L "$real"
 for sound in explode.wav applaus.wav; do
-    check "$sound lies beside the real binary" cmp -s "$real_dir/$sound" "$SOURCE/resources/sounds/$sound"
+    check "$sound lies beside the real binary" \
+        cmp -s "$real_dir/$sound" "$SOURCE/resources/sounds/$sound"
 done
 
 echo "# The installed program starts from outside the build tree"
@@ -75,10 +77,11 @@ crisp_at_scale_2() {
     local crop=$PREFIX/scale2.png
     # Field pixels 140..209 x 140..259 hold both trails soon after the start; their device pixels
     # start at even offsets from the field's corner, so each 2x2 block is one field pixel.
-    import -window "$E2E_WINDOW" -crop "140x240+280+$((280 + E2E_MENU))" +repage "$crop" 2>/dev/null ||
-        return 1
+    import -window "$E2E_WINDOW" -crop "140x240+280+$((280 + E2E_MENU))" +repage "$crop" \
+        2>/dev/null || return 1
     local colours
-    colours=$(convert "$crop" -format %c histogram:info:- | grep -o '#[0-9A-F]\{6\}' | sort | tr '\n' ' ')
+    colours=$(convert "$crop" -format %c histogram:info:- | grep -o '#[0-9A-F]\{6\}' |
+        sort | tr '\n' ' ')
     echo "    colours: $colours"
     # Black, the two trails and perhaps a bonus label; nothing in between.
     case "$colours" in
@@ -133,7 +136,8 @@ check "appstreamcli validate --no-net accepts $ID.metainfo.xml" \
     quietly appstreamcli validate --no-net "$METAINFO"
 check "appstreamcli validate-tree --no-net accepts the installed tree" \
     quietly appstreamcli validate-tree --no-net "$PREFIX"
-check "it launches the desktop entry" grep -q "<launchable type=\"desktop-id\">$ID.desktop<" "$METAINFO"
+check "it launches the desktop entry" \
+    grep -q "<launchable type=\"desktop-id\">$ID.desktop<" "$METAINFO"
 newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$METAINFO" | head -1)
 check "its newest release is this version ($VERSION, got '$newest')" test "$newest" = "$VERSION"
 
