@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/TFieldView.h"
+#include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
 #include "halloffame/TForm3.h"
 #include "platform/TMediaCommands.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -161,10 +161,10 @@ void TForm1::CreateSidePanel()
     Panel1 = new QWidget(centralWidget());
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(ClientWidth - PanelWidth, 0, PanelWidth, ClientHeight);
-    Image1 = new QLabel(Panel1);
+    Image1 = new TPixelPicture(Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, PanelWidth, ClientHeight - 1);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/panel.png")));
+    Image1->setPicture(Picture("panel"));
 
     const QImage digitsOrange = Picture("digits-orange");
     const QImage digitsCyan = Picture("digits-cyan");

@@ -11,10 +11,10 @@
 #include <memory>
 
 class QAction;
-class QLabel;
 class QMenu;
 class TFieldView;
 class TMediaCommands;
+class TPixelPicture;
 class TRCADigital;
 
 // The main window, in which the whole game is played. The handlers of play live in game/, one
@@ -40,7 +40,7 @@ public:
 
     // Side panel.
     QWidget *Panel1 = nullptr;
-    QLabel *Image1 = nullptr;
+    TPixelPicture *Image1 = nullptr;
     TRCADigital *digispeedr = nullptr;
     TRCADigital *digired = nullptr;
     TRCADigital *liferdigi = nullptr;
