@@ -36,6 +36,8 @@ public:
     bool Parked() const;
     void SetPriority(TThreadPriority priority);
     TThreadPriority Priority() const { return priority.load(); }
+    // The kernel's id of the worker thread (for getpriority and /proc), 0 before it has started.
+    int NativeId() const { return nativeId.load(); }
     // Asks the worker to end, wakes it and waits for it. Call from the most derived destructor,
     // after whatever it may be blocked on has let it go.
     void Stop();
