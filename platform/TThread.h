@@ -42,8 +42,9 @@ public:
     // after whatever it may be blocked on has let it go.
     void Stop();
 
-    // The nice value a priority maps to; priorities above normal need CAP_SYS_NICE, and a refusal
-    // leaves the thread at the normal priority.
+    // The nice value a priority maps to. Without CAP_SYS_NICE Linux lets a thread's priority go
+    // down but never up again (not even back to normal): such a step is refused, and the thread
+    // keeps the priority it had.
     static int NiceValue(TThreadPriority priority);
 
 protected:
