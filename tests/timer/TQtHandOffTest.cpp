@@ -133,6 +133,21 @@ private slots:
         QCOMPARE(ticks, 0);
     }
 
+    void destroyingAtAnyMomentNeverRunsATickAfterwards()
+    {
+        int ticks = 0;
+        for (int round = 0; round < 40; ++round) {
+            auto timer = MakeTimer();
+            timer->setInterval(1);
+            timer->setOnTimer([&](TThreadedTimer *) { ++ticks; });
+            QTest::qWait(round % 4);
+            timer.reset();
+            const int delivered = ticks;
+            QTest::qWait(2);
+            QCOMPARE(ticks, delivered);
+        }
+    }
+
     // As when the program goes away while a window shown from a tick is open. Nothing may touch
     // the destroyed hand-off once the handler returns. The allocator tends to give its memory to
     // the next allocation of the same size, so a canary placed there shows stray writes even

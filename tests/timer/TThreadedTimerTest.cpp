@@ -273,6 +273,22 @@ TEST_F(ThreadedTimerTest, DestroyingATimerWhoseTickIsQueuedReleasesTheWorkerAndD
     EXPECT_TRUE(ticks.empty());
 }
 
+// Destruction lands at every stage of the worker's loop: starting, asleep, queuing its tick,
+// waiting in the hand-off, returning from it. (Mostly for ThreadSanitizer's sake.)
+TEST_F(ThreadedTimerTest, DestroyingAtAnyMomentNeverDeliversAfterwards)
+{
+    for (int round = 0; round < 60; ++round) {
+        auto timer = std::make_unique<TThreadedTimer>(gui.MakeHandOff());
+        timer->setInterval(1);
+        timer->setOnTimer(Record());
+        gui.PumpFor(std::chrono::milliseconds(round % 4));
+        timer.reset();
+        const std::size_t delivered = ticks.size();
+        gui.PumpFor(2ms);
+        ASSERT_EQ(ticks.size(), delivered) << "round " << round;
+    }
+}
+
 TEST_F(ThreadedTimerTest, HandlerMayDestroyItsOwnTimer)
 {
     auto timer = std::make_unique<TThreadedTimer>(gui.MakeHandOff());
