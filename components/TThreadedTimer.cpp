@@ -4,9 +4,9 @@
 
 #include <utility>
 
-TTimerThread::TTimerThread(TThreadedTimer &owner, THandOff &handOff)
+TTimerThread::TTimerThread(TThreadedTimer &owner, THandOff &guiHandOff)
     : OwnerTimer(owner)
-    , handOff(handOff)
+    , handOff(guiHandOff)
 {
 }
 
@@ -40,9 +40,9 @@ void TTimerThread::DoTimer()
     }
 }
 
-TThreadedTimer::TThreadedTimer(std::unique_ptr<THandOff> handOff)
-    : handOff(std::move(handOff))
-    , timerThread(std::make_unique<TTimerThread>(*this, *this->handOff))
+TThreadedTimer::TThreadedTimer(std::unique_ptr<THandOff> guiHandOff)
+    : handOff(std::move(guiHandOff))
+    , timerThread(std::make_unique<TTimerThread>(*this, *handOff))
 {
     timerThread->SleepInterval = interval;
     timerThread->SetPriority(threadPriority);

@@ -16,7 +16,7 @@ class TThreadedTimer;
 class TTimerThread : public TThread
 {
 public:
-    TTimerThread(TThreadedTimer &owner, THandOff &handOff);
+    TTimerThread(TThreadedTimer &owner, THandOff &guiHandOff);
     ~TTimerThread() override;
 
     TThreadedTimer &OwnerTimer;
@@ -43,7 +43,7 @@ class TThreadedTimer
 public:
     using TTimerEvent = std::function<void(TThreadedTimer *Sender)>;
 
-    explicit TThreadedTimer(std::unique_ptr<THandOff> handOff);
+    explicit TThreadedTimer(std::unique_ptr<THandOff> guiHandOff);
     virtual ~TThreadedTimer();
     TThreadedTimer(const TThreadedTimer &) = delete;
     TThreadedTimer &operator=(const TThreadedTimer &) = delete;

@@ -5,39 +5,53 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
-struct TQtHandOff::Pending
+#include <condition_variable>
+#include <mutex>
+
+struct TQtHandOff::Call
 {
     bool done = false;
     bool withdrawn = false;
 };
 
+struct TQtHandOff::State
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool closed = false;
+    // The call the worker waits for; there is one worker per hand-off.
+    std::shared_ptr<Call> pending;
+};
+
 TQtHandOff::TQtHandOff()
-    : context(std::make_unique<QObject>())
+    : state(std::make_shared<State>())
+    , context(std::make_unique<QObject>())
 {
 }
 
 TQtHandOff::~TQtHandOff()
 {
+    // Deleting the context drops a call posted after Close() withdrew it.
     Close();
 }
 
 void TQtHandOff::Run(std::function<void()> call)
 {
-    auto job = std::make_shared<Pending>();
+    auto job = std::make_shared<Call>();
     {
-        std::lock_guard lock(mutex);
-        if (closed)
+        std::lock_guard lock(state->mutex);
+        if (state->closed)
             return;
-        pending = job;
+        state->pending = job;
     }
 
-    // The context lives on the GUI thread, and deleting it drops the posted call, so `this` is
-    // alive whenever the call runs.
+    // The posted call owns what it touches after the handler has run; `context` is alive whenever
+    // it starts, since deleting the context drops it.
     QMetaObject::invokeMethod(
         context.get(),
-        [this, job, call = std::move(call)] {
+        [shared = state, job, call = std::move(call)] {
             {
-                std::lock_guard lock(mutex);
+                std::lock_guard lock(shared->mutex);
                 if (job->withdrawn)
                     return;
             }
@@ -46,26 +60,25 @@ void TQtHandOff::Run(std::function<void()> call)
             } catch (...) {
                 ReportCurrentException();
             }
-            std::lock_guard lock(mutex);
+            std::lock_guard lock(shared->mutex);
             job->done = true;
-            finished.notify_all();
+            shared->finished.notify_all();
         },
         Qt::QueuedConnection);
 
-    std::unique_lock lock(mutex);
-    finished.wait(lock, [&] { return job->done || job->withdrawn; });
-    pending.reset();
+    std::unique_lock lock(state->mutex);
+    state->finished.wait(lock, [&] { return job->done || job->withdrawn; });
+    state->pending.reset();
 }
 
 void TQtHandOff::Close()
 {
     {
-        std::lock_guard lock(mutex);
-        closed = true;
-        if (pending)
-            pending->withdrawn = true;
-        finished.notify_all();
+        std::lock_guard lock(state->mutex);
+        state->closed = true;
+        if (state->pending)
+            state->pending->withdrawn = true;
+        state->finished.notify_all();
     }
-    if (context)
-        QCoreApplication::removePostedEvents(context.get(), QEvent::MetaCall);
+    QCoreApplication::removePostedEvents(context.get(), QEvent::MetaCall);
 }

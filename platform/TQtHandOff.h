@@ -4,13 +4,11 @@
 
 #include <QObject>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 // The hand-off through the Qt event loop: the call is posted as a queued invocation to a context
-// object that lives on the GUI thread, and the worker waits for it on its own condition, so that
-// Close() can always release it.
+// object that lives on the GUI thread, and the worker waits for it on a condition of its own, so
+// that Close() can always release it.
 class TQtHandOff : public THandOff
 {
 public:
@@ -21,10 +19,10 @@ public:
     void Close() override;
 
 private:
-    struct Pending;
+    struct Call;
+    struct State;
+    // Held by every posted call too: a call whose handler destroys its own timer destroys this
+    // hand-off while the call still runs, and must not find the worker's condition gone then.
+    std::shared_ptr<State> state;
     std::unique_ptr<QObject> context;
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool closed = false;
-    std::shared_ptr<Pending> pending;
 };

@@ -72,7 +72,8 @@ int TThread::NiceValue(TThreadPriority value)
 
 void TThread::ApplyPriority()
 {
-    // On Linux the nice value is per thread. A refusal (no privilege to raise it) is ignored.
+    // On Linux the nice value is per thread. A refusal (no privilege to raise the priority) is
+    // ignored: the timer runs all the same, only less favoured.
     std::lock_guard lock(priorityMutex);
     if (const int id = nativeId.load(); id != 0)
         (void)setpriority(PRIO_PROCESS, static_cast<id_t>(id), NiceValue(priority.load()));

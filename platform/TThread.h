@@ -36,12 +36,15 @@ public:
     bool Parked() const;
     void SetPriority(TThreadPriority priority);
     TThreadPriority Priority() const { return priority.load(); }
+    // The kernel's id of the worker thread (for getpriority and /proc), 0 before it has started.
+    int NativeId() const { return nativeId.load(); }
     // Asks the worker to end, wakes it and waits for it. Call from the most derived destructor,
     // after whatever it may be blocked on has let it go.
     void Stop();
 
-    // The nice value a priority maps to; priorities above normal need CAP_SYS_NICE, and a refusal
-    // leaves the thread at the normal priority.
+    // The nice value a priority maps to. Without CAP_SYS_NICE Linux lets a thread's priority go
+    // down but never up again (not even back to normal): such a step is refused, and the thread
+    // keeps the priority it had.
     static int NiceValue(TThreadPriority priority);
 
 protected:
