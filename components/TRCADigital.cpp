@@ -135,7 +135,13 @@ void TRCADigital::setCaption(const QString &text)
 
 void TRCADigital::setHeight(int height)
 {
+    const QSize before = size();
     resize(width(), height);
+    // A hidden widget hears of its new size only when it is shown, and by then its frame may
+    // have changed. The display refits at once, as if the notification had come now, so that
+    // showing it later changes nothing.
+    if (!isVisible() && size() != before)
+        UpdateHeight();
 }
 
 TRCADigital::Area TRCADigital::DigitArea() const
@@ -244,17 +250,20 @@ void TRCADigital::PaintCells(QPainter &painter)
 void TRCADigital::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    UpdateHeight();
+    // The resize that Qt delivers when a hidden display is first shown was handled already.
+    if (size() != fittedSize)
+        UpdateHeight();
 }
 
 // Only the height follows the strip; the width stays the caller's. Resizing to the height the
 // control already has sends no further resize event, so the refit does not recurse.
 void TRCADigital::UpdateHeight()
 {
-    if (!autoSize)
-        return;
-    const qint64 fitted = qint64{numbers.height()} + 2 * qint64{DigitArea().inset};
-    setHeight(clampToWidgetSize(fitted));
+    if (autoSize) {
+        const qint64 fitted = qint64{numbers.height()} + 2 * qint64{DigitArea().inset};
+        setHeight(clampToWidgetSize(fitted));
+    }
+    fittedSize = size();
 }
 
 void TRCADigital::Repaint()

@@ -116,6 +116,8 @@ private:
     void PaintFrame(QPainter &painter);
     void PaintCells(QPainter &painter);
 
+    // The size at which the last size change was handled.
+    QSize fittedSize;
     QImage numbers;
     std::uint16_t numberWidth = 0;
     std::int32_t value = 0;
