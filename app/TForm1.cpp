@@ -95,10 +95,24 @@ TForm1::TForm1(QWidget *parent)
 
 TForm1::~TForm1()
 {
-    // Stop everything that could call into the window while its members go away.
+    // Nothing may call into the window while its members go away.
+    StopTimers();
+}
+
+void TForm1::StopTimers()
+{
     Timer1.stop();
     hiresTimer1.setEnabled(false);
     hiresTimer2.setEnabled(false);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // Closing ends the program at once, in the middle of a game too: no tick still on its way may
+    // go on playing (and open a crash window) while the program winds down.
+    StopTimers();
+    running = false;
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::CreateMenu()

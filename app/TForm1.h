@@ -102,8 +102,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
+    void StopTimers();
     void CreateMenu();
     void CreateSidePanel();
     TRCADigital *CreateDisplay(const char *name, QRect place, const QImage &strip, std::uint16_t margin);

@@ -4,8 +4,9 @@
 int main(int argc, char *argv[])
 {
     TApplication application(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("zandrix2"));
-    TApplication::setApplicationDisplayName(QStringLiteral("Zandrix II"));
+    // The title of the error box and the task bar. (A display name would be appended to every
+    // window caption, and the captions are the game's own.)
+    TApplication::setApplicationName(QStringLiteral("Zandrix II"));
     InstallErrorBoxReporter();
 
     TForm1 Form1;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+class QPainter;
+
 // A framed panel that shows an integer as a row of pictures cut from one strip: cell k of the
 // strip (NumberWidth pixels wide, the strip's full height) stands for the character "0" + k, cell
 // 10 for "-". The cells are drawn right-aligned from the right inset; characters that do not fit
@@ -16,28 +18,37 @@
 class TRCADigital : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(int Value READ Value WRITE setValue)
-    Q_PROPERTY(int NumberWidth READ NumberWidth WRITE setNumberWidth)
-    Q_PROPERTY(int Margin READ Margin WRITE setMargin)
+    Q_PROPERTY(QImage Numbers READ Numbers WRITE setNumbers)
+    Q_PROPERTY(quint16 NumberWidth READ NumberWidth WRITE setNumberWidth)
+    Q_PROPERTY(qint32 Value READ Value WRITE setValue)
+    Q_PROPERTY(quint16 Margin READ Margin WRITE setMargin)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE setAutoSize)
-    Q_PROPERTY(int Gap READ Gap WRITE setGap)
-    Q_PROPERTY(int FormatWidth READ FormatWidth WRITE setFormatWidth)
+    Q_PROPERTY(qint32 Gap READ Gap WRITE setGap)
+    Q_PROPERTY(quint16 FormatWidth READ FormatWidth WRITE setFormatWidth)
+    Q_PROPERTY(TPanelBevel BevelOuter READ BevelOuter WRITE setBevelOuter)
+    Q_PROPERTY(TPanelBevel BevelInner READ BevelInner WRITE setBevelInner)
     Q_PROPERTY(int BevelWidth READ BevelWidth WRITE setBevelWidth)
     Q_PROPERTY(int BorderWidth READ BorderWidth WRITE setBorderWidth)
+    Q_PROPERTY(QColor Color READ Color WRITE setColor)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
 
 public:
     enum TPanelBevel : std::uint8_t { bvNone, bvLowered, bvRaised };
+    Q_ENUM(TPanelBevel)
 
     explicit TRCADigital(QWidget *parent = nullptr);
 
-    // The strip. Setting it copies the picture, sets NumberWidth to a tenth of its width and
-    // refits the height.
+    // The strip. Setting it copies the picture (a null picture empties the strip), sets
+    // NumberWidth to a tenth of its width and refits the height. A strip with a minus cell
+    // therefore needs NumberWidth set afterwards.
     const QImage &Numbers() const { return numbers; }
     void setNumbers(const QImage &strip);
 
     std::uint16_t NumberWidth() const { return numberWidth; }
     void setNumberWidth(std::uint16_t width);
 
+    // Value returns exactly what was last set; the setter rebuilds DisplayText on every call, also
+    // with the value already shown.
     std::int32_t Value() const { return value; }
     void setValue(std::int32_t newValue);
 
@@ -50,12 +61,13 @@ public:
     std::int32_t Gap() const { return gap; }
     void setGap(std::int32_t newGap);
 
+    // Minimum number of digits, reached with leading zeros; 16 or more pads nothing.
     std::uint16_t FormatWidth() const { return formatWidth; }
     void setFormatWidth(std::uint16_t width);
 
     const QString &DisplayText() const { return displayText; }
 
-    // Inherited panel properties.
+    // The panel's own properties. Widths below 0 are taken as 0.
     TPanelBevel BevelOuter() const { return bevelOuter; }
     void setBevelOuter(TPanelBevel bevel);
     TPanelBevel BevelInner() const { return bevelInner; }
@@ -68,6 +80,7 @@ public:
     void setColor(const QColor &newColor);
     const QString &Caption() const { return caption; }
     void setCaption(const QString &text);
+    // Resizes to the given height; with AutoSize on, the resize refits it to the strip.
     void setHeight(int height);
 
     // The left and top edge of the cell area (both the inset) and its right edge.
@@ -78,8 +91,10 @@ public:
     };
     Area DigitArea() const;
 
-    // The left edge of every cell that paint() draws, from the rightmost character leftwards,
-    // with the strip cell each shows.
+    // Where the cells are painted, from the last character of DisplayText leftwards: the left
+    // edge of each cell and the strip cell it shows (10 for "-"). A character whose cell would
+    // start at or left of the inset is cut off; zero-wide cells and cells that a negative Gap
+    // pushes off the right edge of the control are left out, since they show nothing.
     struct Cell
     {
         int x;
@@ -87,6 +102,8 @@ public:
     };
     std::vector<Cell> VisibleCells() const;
 
+    // The text the display draws for a value: the digits of its magnitude, zero-padded to
+    // formatWidth when that is below 16, and "-" in front of a negative value.
     static QString FormatValue(std::int32_t value, std::uint16_t formatWidth);
 
 protected:
@@ -96,6 +113,8 @@ protected:
 private:
     void UpdateHeight();
     void Repaint();
+    void PaintFrame(QPainter &painter);
+    void PaintCells(QPainter &painter);
 
     QImage numbers;
     std::uint16_t numberWidth = 0;

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# End-to-end scenarios of the real program: started under a private Xvfb with its own
+# XDG_CONFIG_HOME, driven with xdotool, checked on the screen and in the settings file.
+# Usage: e2e.sh path/to/zandrix2 [screenshot-directory]
+set -uo pipefail
+PROGRAM=$(realpath "$1")
+SHOTS=${2:-}
+here=$(dirname "$(realpath "$0")")
+# shellcheck source=lib.sh
+. "$here/lib.sh"
+
+trap e2e_stop_display EXIT
+e2e_start_display
+
+shot() { [ -n "$SHOTS" ] && e2e_screenshot "$SHOTS/$1.png"; }
+
+is_red() { [ "$(e2e_client_pixel "$1" "$2")" = "FF0000" ]; }
+is_black() { [ "$(e2e_client_pixel "$1" "$2")" = "000000" ]; }
+name_is() { [ "$(e2e_window_name)" = "$1" ]; }
+
+scenario_window() {
+    echo "# The main window"
+    e2e_start_program || { e2e_check "the main window opens" false; return; }
+    E2E_MENU=$(e2e_menu_height)
+    local width height
+    eval "$(xdotool getwindowgeometry --shell "$E2E_WINDOW")"
+    width=$WIDTH
+    height=$((HEIGHT - E2E_MENU))
+    e2e_check "caption is \"Zandrix II\"" name_is "Zandrix II"
+    e2e_check "client area is 695 x 553 (got ${width} x ${height})" test "$width" -eq 695 -a "$height" -eq 553
+    e2e_check "the field is black" is_black 300 300
+    e2e_check "the side panel is not black" test "$(e2e_client_pixel 650 520)" != "000000"
+    shot window
+    e2e_stop_program
+}
+
+scenario_play() {
+    echo "# Playing: start, trail, pause, steering"
+    e2e_start_program || { e2e_check "the main window opens" false; return; }
+    E2E_MENU=$(e2e_menu_height)
+    e2e_key F1
+    e2e_check "F1 starts a game: the red trail leaves the start position" e2e_eventually 5 is_red 199 199
+    e2e_check "the trail grows up and to the left" e2e_eventually 5 is_red 190 190
+
+    e2e_key F5
+    e2e_check "F5 pauses" e2e_eventually 3 name_is "Game paused - F5 to resume..."
+    e2e_key F5
+    e2e_check "F5 again resumes" e2e_eventually 3 name_is "Zandrix II"
+
+    # Turn right twice (s): from up-left to up-right. Going up-left the trail never gets right of
+    # column 200; after the turns it does, above the start row.
+    e2e_key s s
+    e2e_check "the default keys steer (s turns right)" e2e_eventually 5 e2e_client_region_has 201 0 100 199 FF0000
+    shot play
+    e2e_stop_program
+}
+
+# Answers the crash windows of one game with Enter and types a name at the end.
+scenario_game_over() {
+    echo "# A one-player game left alone ends in the hall of fame"
+    e2e_start_program || { e2e_check "the main window opens" false; return; }
+    E2E_MENU=$(e2e_menu_height)
+    local main=$E2E_WINDOW crash left
+    e2e_key F1
+    for left in 2 1 0; do
+        # Full speed, so that the cycle reaches the edge quickly.
+        e2e_key w w w w w
+        crash=$(e2e_wait_window "^Player 1 crashed! $left Cycles left...\$" 30)
+        e2e_check "crash window \"Player 1 crashed! $left Cycles left...\"" test -n "$crash"
+        [ -n "$crash" ] || break
+        [ "$left" = 1 ] && shot crash
+        xdotool windowactivate --sync "$crash" 2>/dev/null || true
+        xdotool key Return
+        sleep 0.3
+        E2E_WINDOW=$main
+    done
+    local entry
+    entry=$(e2e_wait_window "^Enter your Name!$")
+    e2e_check "the name entry asks \"Enter your Name!\"" test -n "$entry"
+    if [ -n "$entry" ]; then
+        xdotool windowactivate --sync "$entry" 2>/dev/null || true
+        xdotool type --delay 50 "Tester"
+        shot name-entry
+        xdotool key Return
+    fi
+    E2E_WINDOW=$main
+    sleep 1
+    local ini="$E2E_CONFIG/zandrix2.ini"
+    e2e_check "the settings file holds the score under [OnePlayer]" grep -q '^1=[1-9][0-9]*' "$ini"
+    e2e_check "the settings file holds the name" grep -q '^1n=Tester' "$ini"
+    e2e_check "the game-over picture shows" test "$(e2e_client_pixel 300 300)" != "000000" -o \
+        "$(e2e_client_pixel 150 250)" != "000000"
+    shot game-over
+    e2e_stop_program
+}
+
+scenario_window
+scenario_play
+scenario_game_over
+
+echo "$E2E_PASSED passed, $E2E_FAILURES failed"
+[ "$E2E_FAILURES" -eq 0 ]
