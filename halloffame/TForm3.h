@@ -3,7 +3,16 @@
 #include <QDialog>
 #include <QString>
 
+#include <array>
 #include <cstdint>
+#include <memory>
+
+class QLabel;
+enum class TFameList;
+
+namespace Ui {
+class TForm3;
+}
 
 // The hall of fame window, and the recording of final scores into its two lists.
 class TForm3 : public QDialog
@@ -24,5 +33,24 @@ public:
     // Shows the name entry window with the prompt as its caption and returns the typed name.
     void highenter(QObject *Sender, const QString &prompt, QString &name);
 
-    // (further members are the implementer's)
+    // A click on the picture closes the window with OK.
+    void Image1Click(QObject *Sender);
+    // Enter (13) closes the window with OK; every other key is ignored.
+    void FormKeyPress(QObject *Sender, QChar key);
+
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void record(QObject *Sender, TFameList list, std::int32_t score, const QString &prompt);
+    QWidget *NameEntryOwner();
+    void ShowLine(int k);
+
+    std::unique_ptr<Ui::TForm3> ui;
+    // The score lines of entries 1 to 20: one-player ranks, then two-player ranks.
+    std::array<QLabel *, 20> lines{};
 };

@@ -1,0 +1,248 @@
+// Recording final scores into the hall of fame lists of the settings file.
+#include "FameTestSupport.h"
+
+#include "halloffame/IntegerText.h"
+#include "halloffame/TFameTable.h"
+#include "halloffame/TForm3.h"
+#include "platform/Failure.h"
+#include "platform/TProfileFile.h"
+
+#include <QtTest>
+
+namespace {
+
+// The lists as the file holds them now, each rank as "name score".
+QStringList StoredRanks(TFameList list)
+{
+    TFameTable table;
+    table.Load(TProfileFile::Settings());
+    QStringList ranks;
+    for (int rank = 1; rank <= TFameTable::Ranks; ++rank)
+        ranks << table.At(list, rank).name + u' ' + table.At(list, rank).score;
+    return ranks;
+}
+
+const QStringList TenRanksAtoJ = {"A 1000", "B 900", "C 800", "D 700", "E 600",
+                                  "F 500",  "G 400", "H 300", "I 200", "J 100"};
+
+} // namespace
+
+class FameRecording : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsIntegersAsTheGameAlwaysHas_data();
+    void readsIntegersAsTheGameAlwaysHas();
+    void firstScoreCreatesTheWholeSection();
+    void placesScores_data();
+    void placesScores();
+    void scoreWithoutPlaceAsksNoNameButRewritesTheSection();
+    void emptyNameStaysEmpty();
+    void secondPlayerWithEqualScoreStandsAbove();
+    void brokenStoredScoreGivesWayInsteadOfBlocking();
+    void failedWriteLeavesTheFileAndReportsInGerman();
+    void recordsOnAHallOfFameOwnedByAHiddenWindow();
+};
+
+void FameRecording::readsIntegersAsTheGameAlwaysHas_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << "1234" << true << 1234;
+    QTest::newRow("leading blanks") << "   -17" << true << -17;
+    QTest::newRow("plus") << "+5" << true << 5;
+    QTest::newRow("largest") << "2147483647" << true << 2147483647;
+    QTest::newRow("smallest") << "-2147483648" << true << std::numeric_limits<int>::min();
+    QTest::newRow("leading zeros") << "000000000000042" << true << 42;
+    QTest::newRow("hex") << "$1F" << true << 31;
+    QTest::newRow("hex pattern") << "$FFFFFFFF" << true << -1;
+    QTest::newRow("hex leading zeros") << "$000000000A" << true << 10;
+    QTest::newRow("too large") << "2147483648" << false << 0;
+    QTest::newRow("too small") << "-2147483649" << false << 0;
+    QTest::newRow("far too large") << "99999999999999999999999" << false << 0;
+    QTest::newRow("hex too large") << "$100000000" << false << 0;
+    QTest::newRow("empty") << "" << false << 0;
+    QTest::newRow("blanks only") << "   " << false << 0;
+    QTest::newRow("sign only") << "-" << false << 0;
+    QTest::newRow("dollar only") << "$" << false << 0;
+    QTest::newRow("signed hex") << "-$10" << false << 0;
+    QTest::newRow("letters") << "abc" << false << 0;
+    QTest::newRow("trailing text") << "12a" << false << 0;
+    QTest::newRow("trailing blank") << "12 " << false << 0;
+    QTest::newRow("non-ASCII digits") << QString::fromUtf8("\u0661\u0662") << false << 0;
+}
+
+void FameRecording::readsIntegersAsTheGameAlwaysHas()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(int, value);
+    const std::optional<std::int32_t> parsed = ParseIntegerText(text);
+    QCOMPARE(parsed.has_value(), valid);
+    if (valid)
+        QCOMPARE(*parsed, value);
+}
+
+void FameRecording::firstScoreCreatesTheWholeSection()
+{
+    TestConfigHome home;
+    NameEntryScript script({"Bob"});
+    TForm3 hall(nullptr);
+
+    hall.writefame(&hall, 0);
+
+    QCOMPARE(script.prompts, QStringList{"Enter your Name!"});
+    QCOMPARE(ReadSettingsFile(home), QByteArray("[OnePlayer]\n"
+                                                "1=0\n2=0\n3=0\n4=0\n5=0\n6=0\n7=0\n8=0\n9=0\n10=0\n"
+                                                "1n=Bob\n2n=1\n3n=1\n4n=1\n5n=1\n"
+                                                "6n=1\n7n=1\n8n=1\n9n=1\n10n=1\n"));
+    QVERIFY(!hall.isVisible());
+}
+
+void FameRecording::placesScores_data()
+{
+    QTest::addColumn<int>("score");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("equal score goes above") << 700 << QStringList{
+        "A 1000", "B 900", "C 800", "Zed 700", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200"};
+    QTest::newRow("best") << 5000 << QStringList{
+        "Zed 5000", "A 1000", "B 900", "C 800", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200"};
+    QTest::newRow("rank 10 overwritten") << 150 << QStringList{
+        "A 1000", "B 900", "C 800", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200", "Zed 150"};
+    QTest::newRow("equal to rank 10") << 100 << QStringList{
+        "A 1000", "B 900", "C 800", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200", "Zed 100"};
+    QTest::newRow("negative") << -5 << TenRanksAtoJ;
+}
+
+void FameRecording::placesScores()
+{
+    QFETCH(int, score);
+    QFETCH(QStringList, expected);
+    TestConfigHome home;
+    WriteSettingsFile(home, TenRanks("OnePlayer") + TenRanks("TwoPlayers"));
+    NameEntryScript script({"Zed"});
+    TForm3 hall(nullptr);
+
+    hall.writefame(&hall, score);
+
+    QCOMPARE(StoredRanks(TFameList::OnePlayer), expected);
+    QCOMPARE(StoredRanks(TFameList::TwoPlayers), TenRanksAtoJ);
+}
+
+void FameRecording::scoreWithoutPlaceAsksNoNameButRewritesTheSection()
+{
+    TestConfigHome home;
+    // Rank 10 is missing and takes its defaults, which the rewrite then stores.
+    QByteArray text = TenRanks("TwoPlayers");
+    text.replace("10=100\n", "").replace("10n=J\n", "");
+    WriteSettingsFile(home, text);
+    NameEntryScript script;
+    TForm3 hall(nullptr);
+
+    hall.writefameb(&hall, QStringLiteral("Player 1"), -1);
+
+    QCOMPARE(script.prompts, QStringList());
+    const QByteArray written = ReadSettingsFile(home);
+    QVERIFY2(written.contains("\n10=0\n") && written.endsWith("\n10n=2\n"), written.constData());
+}
+
+void FameRecording::emptyNameStaysEmpty()
+{
+    TestConfigHome home;
+    NameEntryScript script({""});
+    TForm3 hall(nullptr);
+
+    hall.writefame(&hall, 300);
+
+    QVERIFY(ReadSettingsFile(home).contains("\n1n=\n"));
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).first(), QStringLiteral(" 300"));
+}
+
+void FameRecording::secondPlayerWithEqualScoreStandsAbove()
+{
+    TestConfigHome home;
+    WriteSettingsFile(home, TenRanks("OnePlayer"));
+    NameEntryScript script({"Red", "Blue"});
+    TForm3 hall(nullptr);
+
+    hall.writefameb(&hall, QStringLiteral("Player 1"), 700);
+    hall.writefameb(&hall, QStringLiteral("Player 2"), 700);
+
+    QCOMPARE(script.prompts,
+             (QStringList{"Enter your name,Player 1", "Enter your name,Player 2"}));
+    const QStringList ranks = StoredRanks(TFameList::TwoPlayers);
+    QCOMPARE(ranks.mid(0, 3), (QStringList{"Blue 700", "Red 700", "2 0"}));
+    QCOMPARE(StoredRanks(TFameList::OnePlayer), TenRanksAtoJ);
+    QVERIFY(newname.isEmpty());
+}
+
+void FameRecording::brokenStoredScoreGivesWayInsteadOfBlocking()
+{
+    TestConfigHome home;
+    QByteArray text = TenRanks("OnePlayer");
+    text.replace("\n1=1000\n", "\n1=abc\n");
+    WriteSettingsFile(home, text);
+    NameEntryScript script({"Lo", "Hi", "New"});
+    TForm3 hall(nullptr);
+
+    // Even a poor score takes the broken rank; the broken entry moves down.
+    hall.writefame(&hall, 50);
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 3),
+             (QStringList{"Lo 50", "A abc", "B 900"}));
+
+    // Valid scores above it are compared as always.
+    hall.writefame(&hall, 9999);
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 3),
+             (QStringList{"Hi 9999", "Lo 50", "A abc"}));
+
+    // Further down the list it is passed over as well and finally drops out.
+    for (int i = 0; i < 8; ++i)
+        hall.writefame(&hall, 1);
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).last(), QStringLiteral("New 1"));
+    QVERIFY(!ReadSettingsFile(home).contains("abc"));
+    QCOMPARE(script.prompts.size(), 10);
+}
+
+void FameRecording::failedWriteLeavesTheFileAndReportsInGerman()
+{
+    TestConfigHome home;
+    const QByteArray before = "[Controls]\nlefta=65\n";
+    WriteSettingsFile(home, before);
+    NameEntryScript script({"Bob"});
+    TForm3 hall(nullptr);
+
+    QString message;
+    {
+        const FileSizeLimit limit(static_cast<rlim_t>(before.size()));
+        try {
+            hall.writefame(&hall, 100);
+        } catch (const Failure &failure) {
+            message = QString::fromUtf8(failure.what());
+        }
+    }
+
+    QCOMPARE(message, QStringLiteral("Kann nicht nach zandrix2.ini schreiben"));
+    QCOMPARE(ReadSettingsFile(home), before);
+    QCOMPARE(script.prompts.size(), 1);
+    QVERIFY(newname.isEmpty());
+    QVERIFY(hall.findChildren<Tnewhigh *>().isEmpty());
+}
+
+void FameRecording::recordsOnAHallOfFameOwnedByAHiddenWindow()
+{
+    TestConfigHome home;
+    QWidget mainWindow;
+    NameEntryScript script({"Ann"});
+    auto *hall = new TForm3(&mainWindow);
+
+    hall->writefame(hall, 10);
+
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).first(), QStringLiteral("Ann 10"));
+    QVERIFY(!hall->isVisible());
+    QVERIFY(mainWindow.findChildren<Tnewhigh *>().isEmpty());
+}
+
+QTEST_MAIN(FameRecording)
+#include "tst_FameRecording.moc"

@@ -1,0 +1,325 @@
+#include "platform/Failure.h"
+#include "platform/TProfileFile.h"
+#include "support/TestConfigHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+void Store(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+// Makes every file write beyond the given size fail with EFBIG, as a full disk would, even for
+// root (who ignores directory permissions).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit old{};
+    void (*oldHandler)(int) = nullptr;
+};
+
+// Root writes into any directory whatever its permissions; for as long as this lives, root acts as
+// the unprivileged user "nobody" so that permissions count.
+class WithoutRoot
+{
+public:
+    WithoutRoot()
+    {
+        if (geteuid() == 0)
+            dropped = seteuid(65534) == 0;
+    }
+    ~WithoutRoot()
+    {
+        if (dropped)
+            (void)!seteuid(0);
+    }
+    WithoutRoot(const WithoutRoot &) = delete;
+    WithoutRoot &operator=(const WithoutRoot &) = delete;
+
+private:
+    bool dropped = false;
+};
+
+// Runs the write and checks that it failed with the German message.
+template <typename Write>
+void ExpectWriteFailure(Write write)
+{
+    try {
+        write();
+        QFAIL("the write did not fail");
+    } catch (const Failure &failure) {
+        QCOMPARE(QString::fromStdString(failure.what()), QStringLiteral("Kann nicht nach zandrix2.ini schreiben"));
+    }
+}
+
+} // namespace
+
+class tst_TProfileFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QString Path() const { return dir.filePath(QStringLiteral("zandrix2.ini")); }
+
+private slots:
+    void init()
+    {
+        QFile::remove(Path());
+    }
+
+    // The settings file follows $XDG_CONFIG_HOME as it is at the time of the call.
+    void settingsFileLivesInTheConfigDirectory()
+    {
+        TestConfigHome home;
+        QCOMPARE(TProfileFile::SettingsPath(), home.settingsFile());
+        TProfileFile::Settings().WriteString(QStringLiteral("Controls"), QStringLiteral("jumpa"), QStringLiteral("d"));
+        QCOMPARE(Contents(home.settingsFile()), QByteArray("[Controls]\njumpa=d\n"));
+    }
+
+    void defaultsApplyWhenFileSectionOrKeyIsMissing()
+    {
+        TProfileFile file(Path());
+        QCOMPARE(file.ReadString("Controls", "fasta", "w"), QStringLiteral("w"));
+
+        Store(Path(), "[Other]\nfasta=x\n[Controls]\nslowa=q\n");
+        QCOMPARE(file.ReadString("Missing", "fasta", "w"), QStringLiteral("w"));
+        QCOMPARE(file.ReadString("Controls", "fasta", "w"), QStringLiteral("w"));
+        QCOMPARE(file.ReadString("Controls", "slowa", "y"), QStringLiteral("q"));
+    }
+
+    // A file that is there but cannot be read (here: a directory) gives the defaults, no failure.
+    void unreadableFileGivesDefaults()
+    {
+        QVERIFY(QDir().mkpath(Path()));
+        QCOMPARE(TProfileFile(Path()).ReadString("Controls", "fasta", "w"), QStringLiteral("w"));
+        QVERIFY(QDir(Path()).removeRecursively());
+    }
+
+    void emptyValueReadsEmptyNotDefault()
+    {
+        Store(Path(), "[Controls]\nfasta=\nslowa=   \n");
+        TProfileFile file(Path());
+        QCOMPARE(file.ReadString("Controls", "fasta", "w"), QString());
+        QCOMPARE(file.ReadString("Controls", "slowa", "y"), QString());
+    }
+
+    void blanksAroundNamesAndValuesAreDropped()
+    {
+        Store(Path(), "  [ Controls ]  \n \t fasta \t=  w x\t \n");
+        TProfileFile file(Path());
+        QCOMPARE(file.ReadString("Controls", "fasta", "?"), QStringLiteral("w x"));
+        QCOMPARE(file.ReadString(" Controls ", " fasta ", "?"), QStringLiteral("w x"));
+    }
+
+    // Values are not unquoted, and only the first "=" separates name and value.
+    void valuesComeBackAsWritten()
+    {
+        Store(Path(), "[S]\nname=\"Ann Lee\"\nformula=a=b\n");
+        TProfileFile file(Path());
+        QCOMPARE(file.ReadString("S", "name", ""), QStringLiteral("\"Ann Lee\""));
+        QCOMPARE(file.ReadString("S", "formula", ""), QStringLiteral("a=b"));
+    }
+
+    void namesMatchRegardlessOfCaseAndTheFirstWins()
+    {
+        Store(Path(), "[CONTROLS]\nFastA=1\nfasta=2\n[controls]\nslowa=3\n");
+        TProfileFile file(Path());
+        QCOMPARE(file.ReadString("Controls", "FASTA", ""), QStringLiteral("1"));
+        // The second section of the same name is never looked at.
+        QCOMPARE(file.ReadString("Controls", "slowa", "none"), QStringLiteral("none"));
+
+        file.WriteStrings("controls", {{"fasta", "9"}, {"slowa", "8"}});
+        QCOMPARE(Contents(Path()), QByteArray("[CONTROLS]\nFastA=9\nfasta=2\nslowa=8\n[controls]\nslowa=3\n"));
+    }
+
+    void valueIsCutTo1023Characters()
+    {
+        const QByteArray longValue(2000, 'x');
+        Store(Path(), "[S]\nk=" + longValue + "\n");
+        TProfileFile file(Path());
+        QCOMPARE(file.ReadString("S", "k", ""), QString(1023, QLatin1Char('x')));
+        QCOMPARE(file.ReadString("S", "missing", QString(1500, QLatin1Char('d'))), QString(1023, QLatin1Char('d')));
+
+        // A character outside the BMP across the limit is dropped whole, not halved.
+        Store(Path(), "[S]\nk=" + QByteArray(1022, 'x') + "\xF0\x9F\x98\x80" + "\n");
+        const QString cut = file.ReadString("S", "k", "");
+        QCOMPARE(cut, QString(1022, QLatin1Char('x')));
+    }
+
+    void newFileAndItsDirectoryAreCreated()
+    {
+        const QString nested = dir.filePath(QStringLiteral("a/b/zandrix2.ini"));
+        TProfileFile file(nested);
+        file.WriteStrings("Controls", {{"leftkeya", "a"}, {"rightkeya", "s"}});
+        QCOMPARE(Contents(nested), QByteArray("[Controls]\nleftkeya=a\nrightkeya=s\n"));
+    }
+
+    // A new key goes after the last key of its section (before the blank line that separates the
+    // sections), a new section at the very end.
+    void newKeysAndSectionsGoWhereTheyBelong()
+    {
+        Store(Path(), "[OnePlayer]\n1=700\n; best so far\n\n[TwoPlayers]\n1=0");
+        TProfileFile file(Path());
+        file.WriteStrings("oneplayer", {{"1n", "Ann"}, {"2", "600"}});
+        file.WriteString("TwoPlayers", "1n", "Bob");
+        file.WriteString("Controls", "fasta", "w");
+        QCOMPARE(Contents(Path()), QByteArray("[OnePlayer]\n1=700\n1n=Ann\n2=600\n; best so far\n\n"
+                                              "[TwoPlayers]\n1=0\n1n=Bob\n[Controls]\nfasta=w\n"));
+    }
+
+    // An existing key keeps its spelling and everything before its value.
+    void existingKeyIsReplacedInPlace()
+    {
+        Store(Path(), "[Controls]\n  FastA = w\nslowa=y\n");
+        TProfileFile file(Path());
+        file.WriteString("controls", "fasta", "q");
+        QCOMPARE(Contents(Path()), QByteArray("[Controls]\n  FastA = q\nslowa=y\n"));
+        file.WriteString("Controls", "slowa", "");
+        QCOMPARE(Contents(Path()), QByteArray("[Controls]\n  FastA = q\nslowa=\n"));
+        QCOMPARE(file.ReadString("Controls", "slowa", "y"), QString());
+    }
+
+    void everyLineEndReadsAndTheFilesOwnIsKept()
+    {
+        TProfileFile file(Path());
+        Store(Path(), "[S]\r\na=1\r\n[T]\r\nb=2\r\n");
+        QCOMPARE(file.ReadString("S", "a", ""), QStringLiteral("1"));
+        QCOMPARE(file.ReadString("T", "b", ""), QStringLiteral("2"));
+        file.WriteString("S", "c", "3");
+        file.WriteString("U", "d", "4");
+        QCOMPARE(Contents(Path()), QByteArray("[S]\r\na=1\r\nc=3\r\n[T]\r\nb=2\r\n[U]\r\nd=4\r\n"));
+
+        Store(Path(), "[S]\ra=1\r[T]\rb=2");
+        QCOMPARE(file.ReadString("S", "a", ""), QStringLiteral("1"));
+        QCOMPARE(file.ReadString("T", "b", ""), QStringLiteral("2"));
+        file.WriteString("T", "c", "3");
+        QCOMPARE(Contents(Path()), QByteArray("[S]\ra=1\r[T]\rb=2\rc=3\r"));
+    }
+
+    // Whatever the program does not write comes back byte for byte: text before the first
+    // section, comments, lines without "=", broken UTF-8, NUL bytes, a byte order mark.
+    void untouchedLinesSurviveARewrite()
+    {
+        static const char raw[] = "\xEF\xBB\xBF"
+                                  "stray=before any section\n"
+                                  "; a comment = not a key\n"
+                                  "[Controls]\n"
+                                  "just some words\n"
+                                  "name=\xFF\xFE broken \x00 bytes\n"
+                                  "[half a header\n";
+        const QByteArray head(raw, sizeof raw - 1);
+        Store(Path(), head + "fasta=w\n");
+        TProfileFile file(Path());
+        QCOMPARE(file.ReadString("Controls", "; a comment", "none"), QStringLiteral("none"));
+        QCOMPARE(file.ReadString("Controls", "stray", "none"), QStringLiteral("none"));
+        QCOMPARE(file.ReadString("Controls", "name", ""), QString::fromUtf8("\xFF\xFE broken \x00 bytes", 17));
+
+        file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", "2"}});
+        QCOMPARE(Contents(Path()), head + "fasta=8\nslowa=2\n");
+    }
+
+    // Line breaks in a name or value would split the line and corrupt the section.
+    void lineBreaksInValuesBecomeBlanks()
+    {
+        TProfileFile file(Path());
+        file.WriteStrings("S", {{"1n", "Ann\n[Controls]\r\nfasta=x"}, {"2n", "Bob"}});
+        QCOMPARE(Contents(Path()), QByteArray("[S]\n1n=Ann [Controls]  fasta=x\n2n=Bob\n"));
+    }
+
+    void failedWriteLeavesTheFileUnchanged_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("unwritable directory") << "unwritable directory";
+        QTest::newRow("parent is a file") << "parent is a file";
+        QTest::newRow("file is a directory") << "file is a directory";
+        QTest::newRow("disk full") << "disk full";
+    }
+
+    void failedWriteLeavesTheFileUnchanged()
+    {
+        QFETCH(QString, what);
+        const QByteArray before = "; mine\n[Controls]\nfasta=w\n";
+        QTemporaryDir place;
+        QString path = place.filePath(QStringLiteral("zandrix2.ini"));
+        QString untouched = path; // the file (or the thing in its way) that must stay as it was
+
+        if (what == "unwritable directory") {
+            Store(path, before);
+            // 0555: everyone may read the file, nobody may add one beside it.
+            QVERIFY(QFile::setPermissions(place.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                            | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        } else if (what == "parent is a file") {
+            untouched = place.filePath(QStringLiteral("config"));
+            Store(untouched, before);
+            path = untouched + QStringLiteral("/zandrix2.ini");
+        } else if (what == "file is a directory") {
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            Store(path, before);
+        }
+
+        {
+            std::optional<FileSizeLimit> limit;
+            if (what == "disk full")
+                limit.emplace(static_cast<rlim_t>(before.size() + 10));
+            std::optional<WithoutRoot> user;
+            if (what == "unwritable directory")
+                user.emplace();
+            TProfileFile file(path);
+            // The batch is one replace: none of it lands, not even the first keys that would fit.
+            ExpectWriteFailure([&] { file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", QString(100, QLatin1Char('x'))}}); });
+        }
+
+        QFile::setPermissions(place.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (what == "file is a directory") {
+            QVERIFY(QFileInfo(path).isDir());
+            QVERIFY(QDir(path).isEmpty());
+        } else {
+            QCOMPARE(Contents(untouched), before);
+        }
+        // No temporary file is left behind.
+        QCOMPARE(QDir(place.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_TProfileFile)
+#include "tst_TProfileFile.moc"
