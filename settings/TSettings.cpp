@@ -1,6 +1,124 @@
-// STUB: replaced by the key bindings dialog.
 #include "settings/TSettings.h"
-TSettings::TSettings(QWidget *owner) : QDialog(owner) {}
+
+#include "platform/FailureReport.h"
+#include "platform/TProfileFile.h"
+#include "settings/ControlsSection.h"
+#include "ui_TSettings.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTabBar>
+
+#include <algorithm>
+
+TSettings::TSettings(QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , ui(std::make_unique<Ui::TSettings>())
+{
+    ui->setupUi(this);
+
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(14);
+    setFont(font);
+    setFixedSize(310, 369);
+
+    // The page, the key diagram on it and the frame headings (which cover the top edge of their
+    // frames) share one plain colour; styles tend to shade a tab page slightly differently.
+    ui->TabSheet1->setAutoFillBackground(true);
+    QPalette memoPalette = ui->Memo1->palette();
+    memoPalette.setColor(QPalette::Base, memoPalette.color(QPalette::Window));
+    ui->Memo1->setPalette(memoPalette);
+    FitKeyDiagram();
+
+    // The headings cover the top edge of their frames, so each must be exactly as wide as its text.
+    ui->Label1->adjustSize();
+    ui->Label2->adjustSize();
+
+    // The page's tab is no stop on the way from the diagram to the buttons.
+    ui->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
+    ui->Memo1->setFocus();
+
+    const QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+
+    connect(ui->OKBtn, &QPushButton::clicked, this, &TSettings::OKBtnClick);
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
+}
+
 TSettings::~TSettings() = default;
-void TSettings::FormActivate(QObject *) {}
-void TSettings::ctrlchange(QObject *) {}
+
+void TSettings::FitKeyDiagram()
+{
+    // The diagram was drawn with blanks in a narrow font; a wider one would cut "Turn Right" and
+    // "[Jump]" off at the right edge. Shrink the diagram's font until its longest line fits.
+    QPlainTextEdit *memo = ui->Memo1;
+    memo->document()->setDocumentMargin(2);
+    const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
+    const int room = memo->contentsRect().width() - 2 * 2 - 2; // margins and the cursor's pixel
+    QFont font = memo->font();
+    while (font.pixelSize() > 8) {
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (widest <= room)
+            break;
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    memo->setFont(font);
+}
+
+std::array<QLineEdit *, 10> TSettings::Boxes() const
+{
+    return {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit5,
+            ui->Edit7, ui->Edit6, ui->Edit8, ui->Edit9, ui->Edit10};
+}
+
+void TSettings::showEvent(QShowEvent *event)
+{
+    // Once per showing and before the boxes are on screen. Filling them again whenever the dialog
+    // is reactivated (after the player visited another window) would throw away what was typed.
+    if (!event->spontaneous())
+        FormActivate(this);
+    QDialog::showEvent(event);
+}
+
+void TSettings::FormActivate(QObject *)
+{
+    const TProfileFile file = TProfileFile::Settings();
+    const std::array<QLineEdit *, 10> boxes = Boxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const ControlsSection::Binding &binding = ControlsSection::Bindings[i];
+        boxes[i]->setText(file.ReadString(QString::fromLatin1(ControlsSection::Name),
+                                          QString::fromLatin1(binding.key),
+                                          QString::fromLatin1(binding.defaultValue)));
+    }
+}
+
+void TSettings::ctrlchange(QObject *)
+{
+    // All ten in one replace: a write that fails leaves the old bindings whole rather than half
+    // old, half new.
+    TProfileFile::KeyValues values;
+    const std::array<QLineEdit *, 10> boxes = Boxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        values.emplace_back(QString::fromLatin1(ControlsSection::Bindings[i].key), boxes[i]->text());
+    TProfileFile::Settings().WriteStrings(QString::fromLatin1(ControlsSection::Name), values);
+}
+
+void TSettings::OKBtnClick()
+{
+    // The dialog closes with OK whether or not the bindings could be saved; a failure is shown
+    // by the program's error box, and no exception goes back into Qt's event handling.
+    accept();
+    try {
+        ctrlchange(ui->OKBtn);
+    } catch (...) {
+        ReportCurrentException();
+    }
+}

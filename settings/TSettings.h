@@ -2,6 +2,14 @@
 
 #include <QDialog>
 
+#include <array>
+#include <memory>
+
+class QLineEdit;
+namespace Ui {
+class TSettings;
+}
+
 // The key bindings dialog: ten one-character boxes laid out like the keys they stand for.
 class TSettings : public QDialog
 {
@@ -16,5 +24,14 @@ public:
     // Writes the ten boxes to the settings file (the OK button's click handler).
     void ctrlchange(QObject *Sender);
 
-    // (further members are the implementer's)
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // The boxes in the order of the bindings in ControlsSection.
+    std::array<QLineEdit *, 10> Boxes() const;
+    void FitKeyDiagram();
+    void OKBtnClick();
+
+    std::unique_ptr<Ui::TSettings> ui;
 };

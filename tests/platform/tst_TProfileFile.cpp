@@ -1,4 +1,5 @@
 #include "platform/Failure.h"
+#include "platform/FileSizeLimit.h"
 #include "platform/TProfileFile.h"
 #include "support/TestConfigHome.h"
 
@@ -8,9 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -29,32 +28,6 @@ QByteArray Contents(const QString &path)
         return "<unreadable>";
     return file.readAll();
 }
-
-// Makes every file write beyond the given size fail with EFBIG, as a full disk would, even for
-// root (who ignores directory permissions).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit limit = old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit old{};
-    void (*oldHandler)(int) = nullptr;
-};
 
 // Root writes into any directory whatever its permissions; for as long as this lives, root acts as
 // the unprivileged user "nobody" so that permissions count.
