@@ -250,7 +250,8 @@ void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
     };
 
     rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("q"));
-    rig.StartOnePlayer();
+    // Two players, so that three crashes, one of them blue's, still leave the game running.
+    rig.StartTwoPlayers();
     QVERIFY(turnsLeftWith(QStringLiteral("q")));
     QVERIFY(!turnsLeftWith(QStringLiteral("a")));
 
@@ -263,14 +264,16 @@ void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
 
     // The dialog is closed without OK, which writes nothing; only the next round start reads.
     rig.form.Settings1Click(rig.form.Settings1);
+    QVERIFY(rig.WindowTitles().contains(QStringLiteral("Zandrix II - Settings...")));
     QVERIFY(turnsLeftWith(QStringLiteral("q")));
-    rig.CrashRed();
+    rig.CrashBlue();
     QVERIFY(turnsLeftWith(QStringLiteral("z")));
     QVERIFY(!turnsLeftWith(QStringLiteral("q")));
 
     // Read once more at that round; from then on the file is not looked at again.
     rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("x"));
     rig.CrashRed();
+    QVERIFY(rig.form.running);
     QVERIFY(turnsLeftWith(QStringLiteral("z")));
     QVERIFY(!turnsLeftWith(QStringLiteral("x")));
 }
