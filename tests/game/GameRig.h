@@ -36,6 +36,7 @@ public:
     QStringList failures;
 
 private:
+    // Created after the settings directory and the logs, destroyed before them.
     std::unique_ptr<TForm1> window;
 
 public:

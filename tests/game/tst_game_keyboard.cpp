@@ -51,6 +51,8 @@ private slots:
     void storedBindingUsesItsFirstCharacterOnly_data();
     void storedBindingUsesItsFirstCharacterOnly();
     void characterBoundTwiceDoesBoth();
+    void typedCharactersReachTheGame_data();
+    void typedCharactersReachTheGame();
     void bindingsAreReadAtFirstRoundAndAfterSettingsOnly();
     void gameKeysDoNothingOutsidePlay_data();
     void gameKeysDoNothingOutsidePlay();
@@ -234,6 +236,42 @@ void KeyboardTest::characterBoundTwiceDoesBoth()
 
     QCOMPARE(rig.form.reddir, 3);
     QCOMPARE(rig.form.hiresTimer1.Interval(), 41);
+}
+
+// Every character typed on the keyboard reaches the game before any control of the window; only
+// the character counts, so the digits of the number pad act like those of the top row.
+void KeyboardTest::typedCharactersReachTheGame_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("reddir");
+    QTest::addColumn<int>("bluedir");
+
+    QTest::newRow("a turns player 1 left") << int(Qt::Key_A) << "a" << int(Qt::NoModifier) << 3 << 4;
+    QTest::newRow("Shift+a types A: no binding") << int(Qt::Key_A) << "A" << int(Qt::ShiftModifier) << 2 << 4;
+    QTest::newRow("4 on the top row") << int(Qt::Key_4) << "4" << int(Qt::NoModifier) << 2 << 5;
+    QTest::newRow("4 on the number pad") << int(Qt::Key_4) << "4" << int(Qt::KeypadModifier) << 2 << 5;
+    QTest::newRow("6 on the number pad") << int(Qt::Key_6) << "6" << int(Qt::KeypadModifier) << 2 << 3;
+}
+
+void KeyboardTest::typedCharactersReachTheGame()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(int, modifiers);
+    QFETCH(int, reddir);
+    QFETCH(int, bluedir);
+    GameRig rig;
+    rig.form.show();
+    rig.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.form));
+    rig.StartTwoPlayers();
+
+    QTest::sendKeyEvent(QTest::Click, rig.form.windowHandle(), Qt::Key(key), text, Qt::KeyboardModifiers(modifiers));
+
+    QCOMPARE(rig.form.reddir, reddir);
+    QCOMPARE(rig.form.bluedir, bluedir);
 }
 
 // The bindings are read at the first round after start-up and at the first round after each use

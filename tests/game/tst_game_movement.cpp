@@ -68,45 +68,42 @@ void MovementTest::stepScoreDependsOnInterval()
 // panel, below the client area) crashes with nothing drawn and nothing scored.
 void MovementTest::edgesAndSidePanelAreWalls_data()
 {
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
+    QTest::addColumn<QPoint>("from");
     QTest::addColumn<int>("dir");
-    QTest::addColumn<bool>("crashes");
+    QTest::addColumn<QPoint>("landing"); // (-1, -1): crashes
 
-    QTest::newRow("left of column 0 wraps to 65535") << 0 << 300 << 3 << true;
-    QTest::newRow("above row 0 wraps to 65535") << 300 << 0 << 1 << true;
-    QTest::newRow("diagonally out of the top-left corner") << 0 << 0 << 2 << true;
-    QTest::newRow("into the side panel at column 603") << 602 << 300 << 7 << true;
-    QTest::newRow("diagonally into the side panel") << 602 << 300 << 8 << true;
-    QTest::newRow("below row 552") << 300 << 552 << 5 << true;
-    QTest::newRow("onto column 0") << 1 << 300 << 3 << false;
-    QTest::newRow("onto row 0") << 300 << 1 << 1 << false;
-    QTest::newRow("onto column 602") << 601 << 300 << 7 << false;
-    QTest::newRow("onto row 552") << 300 << 551 << 5 << false;
-    QTest::newRow("onto the bottom-right corner") << 601 << 551 << 6 << false;
+    const QPoint crash(-1, -1);
+    QTest::newRow("left of column 0 wraps to 65535") << QPoint(0, 300) << 3 << crash;
+    QTest::newRow("above row 0 wraps to 65535") << QPoint(300, 0) << 1 << crash;
+    QTest::newRow("diagonally out of the top-left corner") << QPoint(0, 0) << 2 << crash;
+    QTest::newRow("into the side panel at column 603") << QPoint(602, 300) << 7 << crash;
+    QTest::newRow("diagonally into the side panel") << QPoint(602, 300) << 8 << crash;
+    QTest::newRow("below row 552") << QPoint(300, 552) << 5 << crash;
+    QTest::newRow("onto column 0") << QPoint(1, 300) << 3 << QPoint(0, 300);
+    QTest::newRow("onto row 0") << QPoint(300, 1) << 1 << QPoint(300, 0);
+    QTest::newRow("onto column 602") << QPoint(601, 300) << 7 << QPoint(602, 300);
+    QTest::newRow("onto row 552") << QPoint(300, 551) << 5 << QPoint(300, 552);
+    QTest::newRow("onto the bottom-right corner") << QPoint(601, 551) << 6 << QPoint(602, 552);
 }
 
 void MovementTest::edgesAndSidePanelAreWalls()
 {
-    QFETCH(int, x);
-    QFETCH(int, y);
+    QFETCH(QPoint, from);
     QFETCH(int, dir);
-    QFETCH(bool, crashes);
+    QFETCH(QPoint, landing);
     GameRig rig;
     rig.StartOnePlayer();
-    rig.PlaceRed(x, y, static_cast<std::uint8_t>(dir));
+    rig.PlaceRed(from.x(), from.y(), static_cast<std::uint8_t>(dir));
 
     rig.TickRed();
 
-    if (crashes) {
+    if (landing == QPoint(-1, -1)) {
         QCOMPARE(rig.WindowTitles(), QStringList{"Player 1 crashed! 2 Cycles left..."});
         QCOMPARE(rig.form.redlives, 2);
         QCOMPARE(rig.form.redscore, 0);
     } else {
         QVERIFY(rig.WindowTitles().isEmpty());
-        const int landingX = x + (dir == 3 ? -1 : dir == 7 || dir == 6 ? 1 : 0);
-        const int landingY = y + (dir == 1 ? -1 : dir == 5 || dir == 6 ? 1 : 0);
-        QCOMPARE(rig.form.GetPixel(landingX, landingY), FieldColour::Red);
+        QCOMPARE(rig.form.GetPixel(landing.x(), landing.y()), FieldColour::Red);
         QCOMPARE(rig.form.redscore, 1);
     }
 }

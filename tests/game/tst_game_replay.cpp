@@ -1,6 +1,7 @@
 // A recorded game played again: a fixed seed and a fixed sequence of keys and ticks for both
 // players must end in the same crash, with the same scores and the same field, every time. Any
-// change to the rules of movement, scoring, keys, jumps or bonus placement shows up here.
+// change to the rules of movement, scoring, keys, jumps or bonus placement shows up here. When a
+// rule changes on purpose, check the new outcome by hand before taking its values below.
 #include "GameRig.h"
 
 #include "components/TRCADigital.h"
@@ -31,6 +32,8 @@ struct Outcome
     int bluePixels = 0;
     bool bonusOnField = false;
     QPoint redHead;
+    QPoint bonusPlace;
+    int bonusKind = 0;
 };
 
 } // namespace
@@ -60,6 +63,8 @@ void ReplayTest::recordedGameEndsTheSameWay()
         outcome.bluePixels = rig.CountPixels(FieldColour::Blue);
         outcome.bonusOnField = rig.form.Label1.Visible();
         outcome.redHead = QPoint(rig.form.redx, rig.form.redy);
+        outcome.bonusPlace = QPoint(rig.form.bonusx, rig.form.bonusy);
+        outcome.bonusKind = rig.form.bonuskind;
     };
     rig.StartTwoPlayers();
 
@@ -85,6 +90,8 @@ void ReplayTest::recordedGameEndsTheSameWay()
     // Red came down column 60 into blue's trail along row 275.
     QCOMPARE(outcome.redHead, QPoint(60, 275));
     QVERIFY(!outcome.bonusOnField);
+    QCOMPARE(outcome.bonusPlace, QPoint(312, 374));
+    QCOMPARE(outcome.bonusKind, 3);
     QCOMPARE(rig.form.redscore, 621);
     QCOMPARE(rig.form.bluescore, 5521);
     QCOMPARE(rig.form.redlives, 2);
