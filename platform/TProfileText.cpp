@@ -1,5 +1,7 @@
 #include "platform/TProfileText.h"
 
+#include <QStringDecoder>
+
 namespace {
 
 // The blanks dropped around names and values. Line ends never reach here, and none of these bytes
@@ -40,9 +42,13 @@ bool SameName(const QString &a, const QString &b)
     return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
+// QString::fromUtf8 would drop a U+FEFF at the start of a value or name; only the file's own byte
+// order mark is no part of the text.
 QString Decode(const QByteArray &text, qsizetype start, qsizetype length)
 {
-    return QString::fromUtf8(text.constData() + start, length);
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text).sliced(start, length));
 }
 
 const QByteArray Utf8ByteOrderMark("\xEF\xBB\xBF");
@@ -204,9 +210,11 @@ void TProfileText::Write(const QString &section, const KeyValues &values)
         const QString keyName = CleanName(key);
         const QByteArray valueBytes = OneLine(value).toUtf8();
         if (const auto found = FindKey(header, keyName)) {
-            // Everything up to the old value stays, so the key keeps its spelling and layout.
+            // The key keeps its indentation and its own spelling. The blanks around "=" go: a
+            // blank after it cannot be told apart from a blank the last value began with, and
+            // keeping it would add one more blank with every rewrite of such a value.
             Line &line = lines[*found];
-            QByteArray text = line.text.left(line.valueStart) + valueBytes;
+            QByteArray text = line.text.left(line.nameStart + line.nameLength) + '=' + valueBytes;
             QByteArray end = std::move(line.end);
             line = Parse(std::move(text), std::move(end));
         } else {

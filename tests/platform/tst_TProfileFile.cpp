@@ -179,16 +179,28 @@ private slots:
                                               "[TwoPlayers]\n1=0\n1n=Bob\n[Controls]\nfasta=w\n"));
     }
 
-    // An existing key keeps its spelling and everything before its value.
+    // An existing key keeps its place, its indentation and its own spelling.
     void existingKeyIsReplacedInPlace()
     {
         Store(Path(), "[Controls]\n  FastA = w\nslowa=y\n");
         TProfileFile file(Path());
         file.WriteString("controls", "fasta", "q");
-        QCOMPARE(Contents(Path()), QByteArray("[Controls]\n  FastA = q\nslowa=y\n"));
+        QCOMPARE(Contents(Path()), QByteArray("[Controls]\n  FastA=q\nslowa=y\n"));
         file.WriteString("Controls", "slowa", "");
-        QCOMPARE(Contents(Path()), QByteArray("[Controls]\n  FastA = q\nslowa=\n"));
+        QCOMPARE(Contents(Path()), QByteArray("[Controls]\n  FastA=q\nslowa=\n"));
         QCOMPARE(file.ReadString("Controls", "slowa", "y"), QString());
+    }
+
+    // Found by fuzzing: a value written with a leading blank gained one more blank with every
+    // rewrite, because the blank after "=" was kept as if it were layout.
+    void rewritingTheSameValueChangesNothing()
+    {
+        TProfileFile file(Path());
+        file.WriteStrings("Controls", {{"leftkeya", " "}, {"newkey", " x "}});
+        const QByteArray once = Contents(Path());
+        QCOMPARE(once, QByteArray("[Controls]\nleftkeya= \nnewkey= x \n"));
+        file.WriteStrings("Controls", {{"leftkeya", " "}, {"newkey", " x "}});
+        QCOMPARE(Contents(Path()), once);
     }
 
     void everyLineEndReadsAndTheFilesOwnIsKept()
@@ -228,6 +240,16 @@ private slots:
 
         file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", "2"}});
         QCOMPARE(Contents(Path()), head + "fasta=8\nslowa=2\n");
+    }
+
+    // Found by fuzzing: a value starting with U+FEFF (after blanks) lost that character, and the
+    // blanks behind it were no longer dropped.
+    void zeroWidthNoBreakSpaceStartingAValueIsKept()
+    {
+        const QString value = QStringLiteral("\uFEFF\tx");
+        TProfileFile file(Path());
+        file.WriteString("S", "k", QStringLiteral("\t") + value);
+        QCOMPARE(file.ReadString("S", "k", ""), value);
     }
 
     // Line breaks in a name or value would split the line and corrupt the section.
