@@ -1,0 +1,198 @@
+// Bonuses: a yellow text placed at random, at most one at a time, collected by the first head that
+// lands on one of its yellow pixels.
+#include "GameRig.h"
+
+#include "components/TRCADigital.h"
+
+#include <QtTest>
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+struct Kind
+{
+    const char *text;
+    int points;
+    int jets;
+};
+
+// Kinds 1..10 by their text and effect.
+constexpr std::array<Kind, 10> Kinds{{
+    {"Jump Jet", 0, 1},
+    {"Jump Jet", 0, 1},
+    {"1000", 1000, 0},
+    {"1000", 1000, 0},
+    {"2500", 2500, 0},
+    {"2500", 2500, 0},
+    {"5000", 5000, 0},
+    {"100", 100, 0},
+    {"100", 100, 0},
+    {"100", 100, 0},
+}};
+
+const QRect Field(0, 0, TFieldSurface::Width, TFieldSurface::Height);
+
+} // namespace
+
+class BonusesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void placementsStayInRangeAndPayByKind();
+    void bonusTimerWaitsWhileABonusIsOnTheField();
+    void gapsBetweenLettersDoNotCollect();
+    void bonusOverATrailLeavesABlackRectangle();
+};
+
+// Over many seeded placements: the bonus lies wholly in the field (left 100..499, top 50..449),
+// shows the text of its kind, stops the bonus timer with a new delay of 2 to 20 seconds, and on
+// collection pays its kind's effect to the collecting player and restarts the timer.
+void BonusesTest::placementsStayInRangeAndPayByKind()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    constexpr int Placements = 2000;
+    int minX = 1000, maxX = 0, minY = 1000, maxY = 0;
+    std::array<int, 10> seen{};
+
+    for (int i = 0; i < Placements; ++i) {
+        rig.form.Timer1Timer(&rig.form.Timer1);
+
+        const int kind = rig.form.bonuskind;
+        QVERIFY2(kind >= 1 && kind <= 10, qPrintable(QString::number(kind)));
+        QVERIFY(rig.form.bonusx >= 100 && rig.form.bonusx <= 499);
+        QVERIFY(rig.form.bonusy >= 50 && rig.form.bonusy <= 449);
+        QVERIFY(rig.form.Label1.Visible());
+        QCOMPARE(rig.form.Label1.Left(), rig.form.bonusx);
+        QCOMPARE(rig.form.Label1.Top(), rig.form.bonusy);
+        QCOMPARE(rig.form.Label1.Caption(), QString::fromLatin1(Kinds.at(kind - 1).text));
+        QVERIFY(Field.contains(rig.form.Label1.Bounds()));
+        QVERIFY(!rig.form.Timer1.isActive());
+        QVERIFY(rig.form.Timer1.interval() >= 2000 && rig.form.Timer1.interval() <= 19999);
+        minX = std::min<int>(minX, rig.form.bonusx);
+        maxX = std::max<int>(maxX, rig.form.bonusx);
+        minY = std::min<int>(minY, rig.form.bonusy);
+        maxY = std::max<int>(maxY, rig.form.bonusy);
+        ++seen.at(kind - 1);
+
+        const std::uint8_t player = i % 2 == 0 ? 1 : 2;
+        const std::int32_t &score = player == 1 ? rig.form.redscore : rig.form.bluescore;
+        const std::int32_t &otherScore = player == 1 ? rig.form.bluescore : rig.form.redscore;
+        TRCADigital *jets = player == 1 ? rig.form.jumpdigr : rig.form.jumpdigb;
+        const std::int32_t scoreBefore = score, otherBefore = otherScore, jetsBefore = jets->Value();
+        const int delay = rig.form.Timer1.interval();
+
+        rig.form.givebonus(nullptr, player);
+
+        QCOMPARE(score, scoreBefore + Kinds.at(kind - 1).points);
+        QCOMPARE(jets->Value(), jetsBefore + Kinds.at(kind - 1).jets);
+        QCOMPARE(otherScore, otherBefore);
+        QVERIFY(!rig.form.Label1.Visible());
+        QVERIFY(rig.form.Timer1.isActive());
+        QCOMPARE(rig.form.Timer1.interval(), delay);
+    }
+
+    // Both ends of each range are reached, and every kind comes up about as often as its chance.
+    QCOMPARE(minX, 100);
+    QCOMPARE(maxX, 499);
+    QCOMPARE(minY, 50);
+    QCOMPARE(maxY, 449);
+    for (int kind = 1; kind <= 10; ++kind)
+        QVERIFY2(seen.at(kind - 1) > Placements / 10 - 60 && seen.at(kind - 1) < Placements / 10 + 60,
+                 qPrintable(QStringLiteral("kind %1 seen %2 times").arg(kind).arg(seen.at(kind - 1))));
+    QCOMPARE(rig.CountPixels(FieldColour::Yellow), 0);
+}
+
+// There is never more than one bonus: while one lies on the field the bonus timer stays stopped,
+// whatever the players do, and only its collection starts it again.
+void BonusesTest::bonusTimerWaitsWhileABonusIsOnTheField()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    // The first bonus of the first round comes one second after the start.
+    QVERIFY(rig.form.Timer1.isActive());
+    QCOMPARE(rig.form.Timer1.interval(), 1000);
+    rig.PlaceBonusOfKind(8);
+    const QPoint yellow = rig.FirstYellowPixel();
+
+    rig.TickBoth(10);
+    rig.Type(QStringLiteral("wy82as46"));
+    rig.form.Pause1Click(rig.form.Pause1);
+    rig.form.Pause1Click(rig.form.Pause1);
+    rig.TickBoth(3);
+    QVERIFY(!rig.form.Timer1.isActive());
+    QVERIFY(rig.form.Label1.Visible());
+
+    rig.PlaceRed(yellow.x() - 1, yellow.y(), 7);
+    rig.TickRed();
+    QVERIFY(rig.form.Timer1.isActive());
+    QVERIFY(!rig.form.Label1.Visible());
+}
+
+// Only a yellow pixel counts: a head on a black pixel between the letters does not collect.
+void BonusesTest::gapsBetweenLettersDoNotCollect()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.PlaceBonusOfKind(7);
+    const QRect bonus = rig.form.Label1.Bounds();
+    const QPoint yellow = rig.FirstYellowPixel();
+    // The first black pixel right of a yellow one on that row: a gap inside the text.
+    int gapX = yellow.x();
+    while (gapX <= bonus.right() && rig.form.GetPixel(gapX, yellow.y()) != FieldColour::Black)
+        ++gapX;
+    QVERIFY(bonus.contains(gapX, yellow.y()));
+
+    rig.PlaceRed(gapX, yellow.y() - 1, 5);
+    rig.TickRed();
+
+    QVERIFY(rig.form.Label1.Visible());
+    QVERIFY(!rig.form.Timer1.isActive());
+    QCOMPARE(rig.form.redscore, 1);
+    QCOMPARE(rig.form.GetPixel(gapX, yellow.y()), FieldColour::Red);
+}
+
+// Showing the bonus repaints its rectangle black before drawing the text, so a trail beneath it
+// is cut; when the bonus goes the rectangle stays black, and the cycles pass through the gap.
+void BonusesTest::bonusOverATrailLeavesABlackRectangle()
+{
+    constexpr std::uint32_t Seed = 7;
+    QRect bonus;
+    {
+        // Where this seed's first bonus will lie.
+        GameRig peek(Seed);
+        peek.StartTwoPlayers();
+        peek.form.Timer1Timer(&peek.form.Timer1);
+        bonus = peek.form.Label1.Bounds();
+    }
+    GameRig rig(Seed);
+    rig.StartTwoPlayers();
+    const int row = bonus.center().y();
+    rig.PlaceRed(bonus.left() - 21, row, 7);
+    rig.TickRed(bonus.width() + 40);
+    QCOMPARE(rig.form.GetPixel(bonus.center().x(), row), FieldColour::Red);
+
+    rig.form.Timer1Timer(&rig.form.Timer1);
+    QCOMPARE(rig.form.Label1.Bounds(), bonus);
+    for (int x = bonus.left(); x <= bonus.right(); ++x)
+        QVERIFY(rig.form.GetPixel(x, row) != FieldColour::Red);
+    QCOMPARE(rig.form.GetPixel(bonus.left() - 1, row), FieldColour::Red);
+    QCOMPARE(rig.form.GetPixel(bonus.right() + 1, row), FieldColour::Red);
+
+    rig.form.givebonus(nullptr, 1);
+    for (int y = bonus.top(); y <= bonus.bottom(); ++y)
+        for (int x = bonus.left(); x <= bonus.right(); ++x)
+            QCOMPARE(rig.form.GetPixel(x, y), FieldColour::Black);
+
+    // Blue drives down through the gap in the red trail.
+    rig.PlaceBlue(bonus.center().x(), bonus.top() - 10, 5);
+    rig.TickBlue(bonus.height() + 20);
+    QVERIFY(rig.WindowTitles().isEmpty());
+    QCOMPARE(rig.form.GetPixel(bonus.center().x(), row), FieldColour::Blue);
+}
+
+QTEST_MAIN(BonusesTest)
+#include "tst_game_bonuses.moc"

@@ -1,0 +1,353 @@
+// Keyboard control: turns, speeds and jumps by the typed character, with the bindings read from
+// the settings file at the round start.
+#include "GameRig.h"
+
+#include "components/TRCADigital.h"
+
+#include <QtTest>
+
+#include <cstdint>
+
+namespace {
+
+// Every default binding: aswyd for player 1, 46825 for player 2.
+const QString AllDefaultKeys = QStringLiteral("aswyd46825");
+
+// What keys can change, in one comparable line.
+QString Controllable(const TForm1 &form)
+{
+    return QStringLiteral("red %1,%2 dir %3 %4ms %5 jets %6 dial %7 | blue %8,%9 dir %10 %11ms %12 jets %13 dial %14")
+        .arg(int(form.redx))
+        .arg(int(form.redy))
+        .arg(int(form.reddir))
+        .arg(int(form.hiresTimer1.Interval()))
+        .arg(form.hiresTimer1.Enabled() ? "on" : "off")
+        .arg(form.jumpdigr->Value())
+        .arg(form.digispeedr->Value())
+        .arg(int(form.bluex))
+        .arg(int(form.bluey))
+        .arg(int(form.bluedir))
+        .arg(int(form.hiresTimer2.Interval()))
+        .arg(form.hiresTimer2.Enabled() ? "on" : "off")
+        .arg(form.jumpdigb->Value())
+        .arg(form.digispeedb->Value());
+}
+
+} // namespace
+
+class KeyboardTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void speedKeysStayWithinBounds_data();
+    void speedKeysStayWithinBounds();
+    void jumpDistanceByInterval_data();
+    void jumpDistanceByInterval();
+    void jumpNeedsAJet_data();
+    void jumpNeedsAJet();
+    void jumpIsNeitherTestedNorDrawn_data();
+    void jumpIsNeitherTestedNorDrawn();
+    void storedBindingUsesItsFirstCharacterOnly_data();
+    void storedBindingUsesItsFirstCharacterOnly();
+    void characterBoundTwiceDoesBoth();
+    void typedCharactersReachTheGame_data();
+    void typedCharactersReachTheGame();
+    void bindingsAreReadAtFirstRoundAndAfterSettingsOnly();
+    void gameKeysDoNothingOutsidePlay_data();
+    void gameKeysDoNothingOutsidePlay();
+};
+
+// The interval moves by 10 between 1 and 101 ms; the dial shows interval div 11. A key at a bound
+// keeps the interval but still leaves the timer running.
+void KeyboardTest::speedKeysStayWithinBounds_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("dial");
+
+    QTest::newRow("1: faster once") << 1 << "w" << 41 << 3;
+    QTest::newRow("1: slower once") << 1 << "y" << 61 << 5;
+    QTest::newRow("1: five times faster") << 1 << "wwwww" << 1 << 0;
+    QTest::newRow("1: faster at 1 ms") << 1 << "wwwwwww" << 1 << 0;
+    QTest::newRow("1: five times slower") << 1 << "yyyyy" << 101 << 9;
+    QTest::newRow("1: slower at 101 ms") << 1 << "yyyyyyy" << 101 << 9;
+    QTest::newRow("1: from the fastest to the slowest") << 1 << "wwwwwwwyyyyyyyyyyyy" << 101 << 9;
+    QTest::newRow("2: faster once") << 2 << "8" << 41 << 3;
+    QTest::newRow("2: slower once") << 2 << "2" << 61 << 5;
+    QTest::newRow("2: faster at 1 ms") << 2 << "8888888" << 1 << 0;
+    QTest::newRow("2: slower at 101 ms") << 2 << "2222222" << 101 << 9;
+}
+
+void KeyboardTest::speedKeysStayWithinBounds()
+{
+    QFETCH(int, player);
+    QFETCH(QString, keys);
+    QFETCH(int, interval);
+    QFETCH(int, dial);
+    GameRig rig;
+    rig.StartTwoPlayers();
+
+    rig.Type(keys);
+
+    const TThreadedTimer &own = player == 1 ? rig.form.hiresTimer1 : rig.form.hiresTimer2;
+    const TThreadedTimer &other = player == 1 ? rig.form.hiresTimer2 : rig.form.hiresTimer1;
+    QCOMPARE(own.Interval(), interval);
+    QVERIFY(own.Enabled());
+    QCOMPARE((player == 1 ? rig.form.digispeedr : rig.form.digispeedb)->Value(), dial);
+    QCOMPARE(other.Interval(), 51);
+    QCOMPARE((player == 1 ? rig.form.digispeedb : rig.form.digispeedr)->Value(), 4);
+}
+
+// A jump carries the head (100 - interval) div 5 pixels along its heading, on both axes of a
+// diagonal, and uses a jet; at 101 ms it uses the jet and moves nothing.
+void KeyboardTest::jumpDistanceByInterval_data()
+{
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("distance");
+    const int distances[] = {19, 17, 15, 13, 11, 9, 7, 5, 3, 1, 0};
+    for (int i = 0; i <= 10; ++i) {
+        const int interval = 1 + 10 * i;
+        QTest::addRow("%d ms", interval) << interval << distances[i];
+    }
+}
+
+void KeyboardTest::jumpDistanceByInterval()
+{
+    QFETCH(int, interval);
+    QFETCH(int, distance);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.form.hiresTimer1.setInterval(static_cast<std::uint16_t>(interval));
+    rig.form.hiresTimer2.setInterval(static_cast<std::uint16_t>(interval));
+    rig.PlaceRed(300, 300, 2); // up and left
+    rig.PlaceBlue(300, 300, 7); // right
+
+    rig.Type(QStringLiteral("d5"));
+
+    QCOMPARE(rig.form.redx, 300 - distance);
+    QCOMPARE(rig.form.redy, 300 - distance);
+    QCOMPARE(rig.form.bluex, 300 + distance);
+    QCOMPARE(rig.form.bluey, 300);
+    QCOMPARE(rig.form.jumpdigr->Value(), 2);
+    QCOMPARE(rig.form.jumpdigb->Value(), 2);
+}
+
+// Three jets at a new game; a jump with none left does nothing and the count stays at 0.
+void KeyboardTest::jumpNeedsAJet_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::newRow("player 1") << 1;
+    QTest::newRow("player 2") << 2;
+}
+
+void KeyboardTest::jumpNeedsAJet()
+{
+    QFETCH(int, player);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.PlaceRed(300, 300, 3);
+    rig.PlaceBlue(300, 300, 3);
+
+    rig.Type(player == 1 ? QStringLiteral("dddd") : QStringLiteral("5555"));
+
+    // Three jumps of 9 pixels left at 51 ms, then nothing.
+    QCOMPARE(player == 1 ? rig.form.redx : rig.form.bluex, 300 - 27);
+    QCOMPARE((player == 1 ? rig.form.jumpdigr : rig.form.jumpdigb)->Value(), 0);
+    QCOMPARE(player == 1 ? rig.form.bluex : rig.form.redx, 300);
+    QCOMPARE((player == 1 ? rig.form.jumpdigb : rig.form.jumpdigr)->Value(), 3);
+}
+
+// The pixels a jump passes over and the pixel it lands on are neither tested nor drawn: a jump
+// carries a cycle over a trail, or onto one, and the next tick tests only the next pixel.
+void KeyboardTest::jumpIsNeitherTestedNorDrawn_data()
+{
+    QTest::addColumn<int>("trailColumn");
+    QTest::newRow("over a trail") << 295;
+    QTest::newRow("onto a trail") << 291;
+}
+
+void KeyboardTest::jumpIsNeitherTestedNorDrawn()
+{
+    QFETCH(int, trailColumn);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.PlaceBlue(trailColumn, 289, 5);
+    rig.TickBlue(21); // rows 290..310
+    rig.PlaceRed(303, 300, 3);
+    rig.TickRed(3); // (302,300) .. (300,300)
+
+    rig.Type(QStringLiteral("d")); // 9 pixels left, to (291,300)
+    QCOMPARE(rig.form.redx, 291);
+    rig.TickRed();
+
+    QVERIFY(rig.WindowTitles().isEmpty());
+    QCOMPARE(rig.form.GetPixel(290, 300), FieldColour::Red);
+    QCOMPARE(rig.form.GetPixel(trailColumn, 300), FieldColour::Blue);
+    QCOMPARE(rig.CountPixels(FieldColour::Red), 4);
+    QCOMPARE(rig.form.redscore, 4);
+}
+
+// Only the first character of a stored binding counts, compared exactly; an empty binding binds
+// no key (the default does not come back); blanks around a value are dropped on reading.
+void KeyboardTest::storedBindingUsesItsFirstCharacterOnly_data()
+{
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("turns");
+
+    QTest::newRow("absent key: default a") << false << "" << "a" << true;
+    QTest::newRow("abc acts as a") << true << "abc" << "a" << true;
+    QTest::newRow("abc: b does nothing") << true << "abc" << "b" << false;
+    QTest::newRow("abc: c does nothing") << true << "abc" << "c" << false;
+    QTest::newRow("empty: default a does nothing") << true << "" << "a" << false;
+    QTest::newRow("upper case Q: q does nothing") << true << "Q" << "q" << false;
+    QTest::newRow("upper case Q: Q turns") << true << "Q" << "Q" << true;
+    QTest::newRow("blanks around x dropped") << true << "  x  " << "x" << true;
+    QTest::newRow("blank reads empty") << true << " " << " " << false;
+}
+
+void KeyboardTest::storedBindingUsesItsFirstCharacterOnly()
+{
+    QFETCH(bool, stored);
+    QFETCH(QString, value);
+    QFETCH(QString, typed);
+    QFETCH(bool, turns);
+    GameRig rig;
+    if (stored)
+        rig.WriteBinding(QStringLiteral("leftkeya"), value);
+    rig.StartOnePlayer();
+
+    rig.Type(typed);
+
+    QCOMPARE(rig.form.reddir, turns ? 3 : 2);
+}
+
+// Every test of the key handler stands on its own: a character bound to two actions does both.
+void KeyboardTest::characterBoundTwiceDoesBoth()
+{
+    GameRig rig;
+    rig.WriteBinding(QStringLiteral("fasta"), QStringLiteral("a"));
+    rig.StartOnePlayer();
+
+    rig.Type(QStringLiteral("a"));
+
+    QCOMPARE(rig.form.reddir, 3);
+    QCOMPARE(rig.form.hiresTimer1.Interval(), 41);
+}
+
+// Every character typed on the keyboard reaches the game before any control of the window; only
+// the character counts, so the digits of the number pad act like those of the top row.
+void KeyboardTest::typedCharactersReachTheGame_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("reddir");
+    QTest::addColumn<int>("bluedir");
+
+    QTest::newRow("a turns player 1 left") << int(Qt::Key_A) << "a" << int(Qt::NoModifier) << 3 << 4;
+    QTest::newRow("Shift+a types A: no binding") << int(Qt::Key_A) << "A" << int(Qt::ShiftModifier) << 2 << 4;
+    QTest::newRow("4 on the top row") << int(Qt::Key_4) << "4" << int(Qt::NoModifier) << 2 << 5;
+    QTest::newRow("4 on the number pad") << int(Qt::Key_4) << "4" << int(Qt::KeypadModifier) << 2 << 5;
+    QTest::newRow("6 on the number pad") << int(Qt::Key_6) << "6" << int(Qt::KeypadModifier) << 2 << 3;
+}
+
+void KeyboardTest::typedCharactersReachTheGame()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(int, modifiers);
+    QFETCH(int, reddir);
+    QFETCH(int, bluedir);
+    GameRig rig;
+    rig.form.show();
+    rig.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.form));
+    rig.StartTwoPlayers();
+
+    QTest::sendKeyEvent(QTest::Click, rig.form.windowHandle(), Qt::Key(key), text, Qt::KeyboardModifiers(modifiers));
+
+    QCOMPARE(rig.form.reddir, reddir);
+    QCOMPARE(rig.form.bluedir, bluedir);
+}
+
+// The bindings are read at the first round after start-up and at the first round after each use
+// of the settings command, never otherwise: a file changed between rounds is not picked up.
+void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
+{
+    GameRig rig;
+    const auto turnsLeftWith = [&rig](const QString &key) {
+        const std::uint8_t before = rig.form.reddir;
+        rig.Type(key);
+        const bool turned = rig.form.reddir != before;
+        rig.form.reddir = before;
+        return turned;
+    };
+
+    rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("q"));
+    // Two players, so that three crashes, one of them blue's, still leave the game running.
+    rig.StartTwoPlayers();
+    QVERIFY(turnsLeftWith(QStringLiteral("q")));
+    QVERIFY(!turnsLeftWith(QStringLiteral("a")));
+
+    rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("z"));
+    rig.CrashRed(); // the next round of the same game
+    QCOMPARE(rig.form.redlives, 2);
+    QVERIFY(rig.form.running);
+    QVERIFY(turnsLeftWith(QStringLiteral("q")));
+    QVERIFY(!turnsLeftWith(QStringLiteral("z")));
+
+    // The dialog is closed without OK, which writes nothing; only the next round start reads.
+    rig.form.Settings1Click(rig.form.Settings1);
+    QVERIFY(rig.WindowTitles().contains(QStringLiteral("Zandrix II - Settings...")));
+    QVERIFY(turnsLeftWith(QStringLiteral("q")));
+    rig.CrashBlue();
+    QVERIFY(turnsLeftWith(QStringLiteral("z")));
+    QVERIFY(!turnsLeftWith(QStringLiteral("q")));
+
+    // Read once more at that round; from then on the file is not looked at again.
+    rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("x"));
+    rig.CrashRed();
+    QVERIFY(rig.form.running);
+    QVERIFY(turnsLeftWith(QStringLiteral("z")));
+    QVERIFY(!turnsLeftWith(QStringLiteral("x")));
+}
+
+// Game keys act only while a round is played and not paused; in particular a speed key does not
+// set a paused cycle moving again.
+void KeyboardTest::gameKeysDoNothingOutsidePlay_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::newRow("before the first game") << "before";
+    QTest::newRow("paused") << "paused";
+    QTest::newRow("after game over") << "over";
+}
+
+void KeyboardTest::gameKeysDoNothingOutsidePlay()
+{
+    QFETCH(QString, when);
+    GameRig rig;
+    if (when != u"before") {
+        rig.StartTwoPlayers();
+        rig.TickBoth(5);
+    }
+    if (when == u"paused")
+        rig.form.Pause1Click(rig.form.Pause1);
+    if (when == u"over") {
+        for (int i = 0; i < 3; ++i)
+            rig.CrashRed();
+        QVERIFY(!rig.form.running);
+    }
+    const QString before = Controllable(rig.form);
+
+    for (int i = 0; i < 3; ++i)
+        rig.Type(AllDefaultKeys);
+
+    QCOMPARE(Controllable(rig.form), before);
+}
+
+QTEST_MAIN(KeyboardTest)
+#include "tst_game_keyboard.moc"

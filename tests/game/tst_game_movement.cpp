@@ -1,0 +1,312 @@
+// The movement tick: one pixel per tick, and the colour of the pixel it lands on decides whether
+// the cycle crashes, collects a bonus or simply goes on.
+#include "GameRig.h"
+
+#include "components/TRCADigital.h"
+
+#include <QtTest>
+
+#include <cstdint>
+#include <limits>
+
+namespace {
+constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t Int32Min = std::numeric_limits<std::int32_t>::min();
+} // namespace
+
+class MovementTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stepScoreDependsOnInterval_data();
+    void stepScoreDependsOnInterval();
+    void edgesAndSidePanelAreWalls_data();
+    void edgesAndSidePanelAreWalls();
+    void fourTurnsReverseOntoOwnTrail_data();
+    void fourTurnsReverseOntoOwnTrail();
+    void otherTrailIsAWall_data();
+    void otherTrailIsAWall();
+    void yellowPixelCollectsBonusAndStillScores_data();
+    void yellowPixelCollectsBonusAndStillScores();
+    void diagonalTrailsCrossBetweenPixels();
+    void blueCycleStaysStillInOnePlayerGame();
+    void scoresWrapInsteadOfOverflowing_data();
+    void scoresWrapInsteadOfOverflowing();
+};
+
+// Faster cycles earn double: 2 points a step below 51 ms, 1 from 51 ms on, for both players.
+void MovementTest::stepScoreDependsOnInterval_data()
+{
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("points");
+    const int points[] = {2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1};
+    for (int i = 0; i <= 10; ++i) {
+        const int interval = 1 + 10 * i;
+        QTest::addRow("%d ms", interval) << interval << points[i];
+    }
+}
+
+void MovementTest::stepScoreDependsOnInterval()
+{
+    QFETCH(int, interval);
+    QFETCH(int, points);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.form.hiresTimer1.setInterval(static_cast<std::uint16_t>(interval));
+    rig.form.hiresTimer2.setInterval(static_cast<std::uint16_t>(interval));
+
+    rig.TickBoth(3);
+
+    QCOMPARE(rig.form.redscore, 3 * points);
+    QCOMPARE(rig.form.bluescore, 3 * points);
+    QCOMPARE(rig.form.digired->Value(), 3 * points);
+    QCOMPARE(rig.form.digiblue->Value(), 3 * points);
+}
+
+// The field is columns 0..602 and rows 0..552; one step beyond it (a wrapped coordinate, the side
+// panel, below the client area) crashes with nothing drawn and nothing scored.
+void MovementTest::edgesAndSidePanelAreWalls_data()
+{
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<int>("dir");
+    QTest::addColumn<QPoint>("landing"); // (-1, -1): crashes
+
+    const QPoint crash(-1, -1);
+    QTest::newRow("left of column 0 wraps to 65535") << QPoint(0, 300) << 3 << crash;
+    QTest::newRow("above row 0 wraps to 65535") << QPoint(300, 0) << 1 << crash;
+    QTest::newRow("diagonally out of the top-left corner") << QPoint(0, 0) << 2 << crash;
+    QTest::newRow("into the side panel at column 603") << QPoint(602, 300) << 7 << crash;
+    QTest::newRow("diagonally into the side panel") << QPoint(602, 300) << 8 << crash;
+    QTest::newRow("below row 552") << QPoint(300, 552) << 5 << crash;
+    QTest::newRow("onto column 0") << QPoint(1, 300) << 3 << QPoint(0, 300);
+    QTest::newRow("onto row 0") << QPoint(300, 1) << 1 << QPoint(300, 0);
+    QTest::newRow("onto column 602") << QPoint(601, 300) << 7 << QPoint(602, 300);
+    QTest::newRow("onto row 552") << QPoint(300, 551) << 5 << QPoint(300, 552);
+    QTest::newRow("onto the bottom-right corner") << QPoint(601, 551) << 6 << QPoint(602, 552);
+}
+
+void MovementTest::edgesAndSidePanelAreWalls()
+{
+    QFETCH(QPoint, from);
+    QFETCH(int, dir);
+    QFETCH(QPoint, landing);
+    GameRig rig;
+    rig.StartOnePlayer();
+    rig.PlaceRed(from.x(), from.y(), static_cast<std::uint8_t>(dir));
+
+    rig.TickRed();
+
+    if (landing == QPoint(-1, -1)) {
+        QCOMPARE(rig.WindowTitles(), QStringList{"Player 1 crashed! 2 Cycles left..."});
+        QCOMPARE(rig.form.redlives, 2);
+        QCOMPARE(rig.form.redscore, 0);
+    } else {
+        QVERIFY(rig.WindowTitles().isEmpty());
+        QCOMPARE(rig.form.GetPixel(landing.x(), landing.y()), FieldColour::Red);
+        QCOMPARE(rig.form.redscore, 1);
+    }
+}
+
+// Several turns between two ticks add up: four turns the same way point the cycle back at the
+// pixel it came from.
+void MovementTest::fourTurnsReverseOntoOwnTrail_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("reversedDir");
+
+    // Red starts heading 2 (up-left), blue heading 4 (down-left).
+    QTest::newRow("player 1, four left turns") << 1 << "aaaa" << 6;
+    QTest::newRow("player 1, four right turns") << 1 << "ssss" << 6;
+    QTest::newRow("player 2, four left turns") << 2 << "4444" << 8;
+    QTest::newRow("player 2, four right turns") << 2 << "6666" << 8;
+}
+
+void MovementTest::fourTurnsReverseOntoOwnTrail()
+{
+    QFETCH(int, player);
+    QFETCH(QString, keys);
+    QFETCH(int, reversedDir);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.TickBoth(3);
+
+    rig.Type(keys);
+    QCOMPARE(player == 1 ? rig.form.reddir : rig.form.bluedir, reversedDir);
+    QVERIFY(rig.WindowTitles().isEmpty());
+    if (player == 1)
+        rig.TickRed();
+    else
+        rig.TickBlue();
+
+    QCOMPARE(rig.WindowTitles(), QStringList{QStringLiteral("Player %1 crashed! 2 Cycles left...").arg(player)});
+}
+
+void MovementTest::otherTrailIsAWall_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::newRow("red into blue") << 1;
+    QTest::newRow("blue into red") << 2;
+}
+
+void MovementTest::otherTrailIsAWall()
+{
+    QFETCH(int, player);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    // The other cycle lays a vertical line at column 300 from row 100 down to row 109; this one
+    // drives right along row 105 into it.
+    if (player == 1) {
+        rig.PlaceBlue(300, 99, 5);
+        rig.TickBlue(10);
+        rig.PlaceRed(295, 105, 7);
+        rig.TickRed(4);
+        QVERIFY(rig.WindowTitles().isEmpty());
+        rig.TickRed();
+    } else {
+        rig.PlaceRed(300, 99, 5);
+        rig.TickRed(10);
+        rig.PlaceBlue(295, 105, 7);
+        rig.TickBlue(4);
+        QVERIFY(rig.WindowTitles().isEmpty());
+        rig.TickBlue();
+    }
+
+    QCOMPARE(rig.WindowTitles(), QStringList{QStringLiteral("Player %1 crashed! 2 Cycles left...").arg(player)});
+}
+
+// The head lands on a yellow pixel of the bonus text: the bonus is collected, the trail pixel is
+// drawn over the yellow one, and the step scores as usual.
+void MovementTest::yellowPixelCollectsBonusAndStillScores_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("jets");
+
+    QTest::newRow("player 1, 1000 points") << 1 << 3 << 1000 << 0;
+    QTest::newRow("player 1, jump jet") << 1 << 1 << 0 << 1;
+    QTest::newRow("player 2, 2500 points") << 2 << 5 << 2500 << 0;
+    QTest::newRow("player 2, jump jet") << 2 << 2 << 0 << 1;
+}
+
+void MovementTest::yellowPixelCollectsBonusAndStillScores()
+{
+    QFETCH(int, player);
+    QFETCH(int, kind);
+    QFETCH(int, points);
+    QFETCH(int, jets);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.PlaceBonusOfKind(static_cast<std::uint8_t>(kind));
+    QCOMPARE(rig.form.bonuskind, kind);
+    const QRect bonus = rig.form.Label1.Bounds();
+    const QPoint yellow = rig.FirstYellowPixel();
+    QVERIFY(bonus.contains(yellow));
+
+    std::uint32_t colour = FieldColour::Red;
+    std::int32_t *score = &rig.form.redscore;
+    TRCADigital *jetDisplay = rig.form.jumpdigr;
+    TRCADigital *scoreDisplay = rig.form.digired;
+    if (player == 1) {
+        rig.PlaceRed(yellow.x() - 1, yellow.y(), 7);
+        rig.TickRed();
+    } else {
+        colour = FieldColour::Blue;
+        score = &rig.form.bluescore;
+        jetDisplay = rig.form.jumpdigb;
+        scoreDisplay = rig.form.digiblue;
+        rig.PlaceBlue(yellow.x() - 1, yellow.y(), 7);
+        rig.TickBlue();
+    }
+
+    QVERIFY(!rig.form.Label1.Visible());
+    QCOMPARE(rig.form.GetPixel(yellow.x(), yellow.y()), colour);
+    // The rest of the text is gone with the label: nothing yellow is left anywhere.
+    QCOMPARE(rig.CountPixels(FieldColour::Yellow), 0);
+    QCOMPARE(*score, points + 1);
+    QCOMPARE(scoreDisplay->Value(), points + 1);
+    QCOMPARE(jetDisplay->Value(), 3 + jets);
+    QVERIFY(rig.WindowTitles().isEmpty());
+}
+
+// A diagonal step tests only the pixel it lands on, so two diagonal trails in crossing directions
+// pass through each other where they meet between pixels.
+void MovementTest::diagonalTrailsCrossBetweenPixels()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.PlaceRed(100, 100, 6);  // down and right: (101,101), (102,102), (103,103)...
+    rig.PlaceBlue(100, 103, 8); // up and right: (101,102), (102,101), (103,100)...
+
+    rig.TickBoth(6);
+
+    QVERIFY(rig.WindowTitles().isEmpty());
+    QCOMPARE(rig.form.GetPixel(101, 101), FieldColour::Red);
+    QCOMPARE(rig.form.GetPixel(102, 102), FieldColour::Red);
+    QCOMPARE(rig.form.GetPixel(101, 102), FieldColour::Blue);
+    QCOMPARE(rig.form.GetPixel(102, 101), FieldColour::Blue);
+    QCOMPARE(rig.form.redscore, 6);
+    QCOMPARE(rig.form.bluescore, 6);
+}
+
+void MovementTest::blueCycleStaysStillInOnePlayerGame()
+{
+    GameRig rig;
+    rig.StartOnePlayer();
+    // Player 2's turn and speed keys are ignored as well.
+    rig.TickRed(20);
+    rig.Type(QStringLiteral("4682"));
+    rig.TickRed(20);
+
+    QVERIFY(!rig.form.hiresTimer2.Enabled());
+    QCOMPARE(rig.form.bluex, 200);
+    QCOMPARE(rig.form.bluey, 200);
+    QCOMPARE(rig.form.bluedir, 4);
+    QCOMPARE(rig.form.hiresTimer2.Interval(), 51);
+    QCOMPARE(rig.CountPixels(FieldColour::Blue), 0);
+    QCOMPARE(rig.CountPixels(FieldColour::Red), 40);
+    QVERIFY(rig.form.digiblue->isHidden());
+}
+
+// A score never overflows: it wraps like a two's complement value, and the display shows the
+// wrapped value.
+void MovementTest::scoresWrapInsteadOfOverflowing_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("step") << "step" << Int32Max << Int32Min;
+    // 5000 bonus points plus 1 for the step.
+    QTest::newRow("bonus") << "bonus" << Int32Max - 999 << Int32Min + 4001;
+    QTest::newRow("crash points") << "crash" << Int32Max - 4000 << Int32Min + 999;
+}
+
+void MovementTest::scoresWrapInsteadOfOverflowing()
+{
+    QFETCH(QString, source);
+    QFETCH(int, start);
+    QFETCH(int, expected);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.form.redscore = start;
+
+    if (source == u"step") {
+        rig.TickRed();
+    } else if (source == u"bonus") {
+        rig.PlaceBonusOfKind(7);
+        const QPoint yellow = rig.FirstYellowPixel();
+        rig.PlaceRed(yellow.x() - 1, yellow.y(), 7);
+        rig.TickRed();
+    } else {
+        rig.CrashBlue();
+    }
+
+    QCOMPARE(rig.form.redscore, expected);
+    QCOMPARE(rig.form.digired->Value(), expected);
+}
+
+QTEST_MAIN(MovementTest)
+#include "tst_game_movement.moc"

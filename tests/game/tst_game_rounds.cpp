@@ -1,0 +1,451 @@
+// Rounds, crashes, game over, pause and the menu shortcuts of the main window.
+#include "GameRig.h"
+
+#include "components/TRCADigital.h"
+#include "platform/TProfileFile.h"
+
+#include <QtTest>
+
+#include <QDir>
+
+#include <vector>
+
+namespace {
+
+std::vector<TRCADigital *> RedDisplays(const TForm1 &form)
+{
+    return {form.digispeedr, form.digired, form.liferdigi, form.jumpdigr};
+}
+
+std::vector<TRCADigital *> BlueDisplays(const TForm1 &form)
+{
+    return {form.digispeedb, form.digiblue, form.lifebdigi, form.jumpdigb};
+}
+
+QStringList CrashTitles(const GameRig &rig)
+{
+    return rig.WindowTitles().filter(QRegularExpression(QStringLiteral("^Player \\d crashed!")));
+}
+
+Qt::CursorShape FieldCursor(const TForm1 &form)
+{
+    return form.centralWidget()->cursor().shape();
+}
+
+// The name entry takes typed characters and ends with Enter.
+void TypeName(QWidget *window, const QString &name)
+{
+    QTest::keyClicks(window, name);
+    QTest::keyClick(window, Qt::Key_Return);
+}
+
+// A key pressed on the keyboard, delivered through the window system like a real one, so that
+// menu shortcuts see it.
+void PressKey(TForm1 &form, Qt::Key key)
+{
+    QTest::keyClick(form.windowHandle(), key);
+}
+
+QString ReadSetting(const char *section, const char *key)
+{
+    return TProfileFile::Settings().ReadString(QLatin1String(section), QLatin1String(key), QStringLiteral("<none>"));
+}
+
+} // namespace
+
+class RoundsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundStartShowsTheDisplaysOfTheMode_data();
+    void roundStartShowsTheDisplaysOfTheMode();
+    void crashMessagesCountDownTheCycles_data();
+    void crashMessagesCountDownTheCycles();
+    void crashCreditsTheOpponentAndRestartsFromTheStart_data();
+    void crashCreditsTheOpponentAndRestartsFromTheStart();
+    void crashWindowOpensWithEverythingStopped();
+    void explosionSoundsWhileTheCrashWindowIsOpen();
+    void twoPlayerGameOverRecordsBothScoresPlayerOneFirst();
+    void onePlayerGameOverRecordsOnlyRedsSteps();
+    void gameOverCompletesWhenTheScoreCannotBeRecorded();
+    void newGameAfterGameOverStartsAfresh();
+    void pauseStopsTheCyclesAndResumeRestartsThem_data();
+    void pauseStopsTheCyclesAndResumeRestartsThem();
+    void shortcutsActOnlyWhileTheirItemIsEnabled();
+};
+
+void RoundsTest::roundStartShowsTheDisplaysOfTheMode_data()
+{
+    QTest::addColumn<bool>("twoPlayers");
+    QTest::newRow("one player") << false;
+    QTest::newRow("two players") << true;
+}
+
+void RoundsTest::roundStartShowsTheDisplaysOfTheMode()
+{
+    QFETCH(bool, twoPlayers);
+    GameRig rig;
+    if (twoPlayers)
+        rig.StartTwoPlayers();
+    else
+        rig.StartOnePlayer();
+
+    for (TRCADigital *display : RedDisplays(rig.form))
+        QVERIFY2(!display->isHidden(), qPrintable(display->objectName()));
+    for (TRCADigital *display : BlueDisplays(rig.form))
+        QVERIFY2(display->isHidden() != twoPlayers, qPrintable(display->objectName()));
+    QVERIFY(rig.form.running);
+    QVERIFY(!rig.form.StartEnabled());
+    QVERIFY(rig.form.Pause1->isEnabled());
+    QVERIFY(rig.form.hiresTimer1.Enabled());
+    QCOMPARE(rig.form.hiresTimer2.Enabled(), twoPlayers);
+    QVERIFY(rig.form.Timer1.isActive());
+    QCOMPARE(FieldCursor(rig.form), Qt::BlankCursor);
+    QCOMPARE(rig.form.liferdigi->Value(), 7);
+    QCOMPARE(rig.form.digispeedr->Value(), 4);
+}
+
+// The crash window names the player and the cycles left; the lives displays follow (the red one
+// shows the red half of the strip, which begins at cell 4); the third crash ends the game.
+void RoundsTest::crashMessagesCountDownTheCycles_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::newRow("player 1") << 1;
+    QTest::newRow("player 2") << 2;
+}
+
+void RoundsTest::crashMessagesCountDownTheCycles()
+{
+    QFETCH(int, player);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    TRCADigital *lives = player == 1 ? rig.form.liferdigi : rig.form.lifebdigi;
+    const int firstCell = player == 1 ? 4 : 0;
+
+    for (int left = 2; left >= 0; --left) {
+        QVERIFY(rig.form.running);
+        if (player == 1)
+            rig.CrashRed();
+        else
+            rig.CrashBlue();
+        QCOMPARE(lives->Value(), firstCell + left);
+    }
+
+    const QString message = QStringLiteral("Player %1 crashed! %2 Cycles left...");
+    QCOMPARE(CrashTitles(rig), (QStringList{message.arg(player).arg(2), message.arg(player).arg(1),
+                                             message.arg(player).arg(0)}));
+    QVERIFY(!rig.form.running);
+    QVERIFY(rig.form.StartEnabled());
+}
+
+// A crash gives the other player 5000 points; lives, scores and jets carry over, while speeds,
+// headings and positions start afresh on a cleared field, and the first ticks leave the start.
+void RoundsTest::crashCreditsTheOpponentAndRestartsFromTheStart_data()
+{
+    QTest::addColumn<int>("player");
+    QTest::newRow("player 1 crashes") << 1;
+    QTest::newRow("player 2 crashes") << 2;
+}
+
+void RoundsTest::crashCreditsTheOpponentAndRestartsFromTheStart()
+{
+    QFETCH(int, player);
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.TickBoth(10);
+    rig.Type(QStringLiteral("wd2as5")); // speeds, a jet each, turns
+    rig.TickBoth(2); // red at 41 ms scores 2 a step, blue at 61 ms 1
+
+    if (player == 1)
+        rig.CrashRed();
+    else
+        rig.CrashBlue();
+
+    QCOMPARE(rig.form.redscore, 14 + (player == 2 ? 5000 : 0));
+    QCOMPARE(rig.form.bluescore, 12 + (player == 1 ? 5000 : 0));
+    QCOMPARE(rig.form.digired->Value(), rig.form.redscore);
+    QCOMPARE(rig.form.digiblue->Value(), rig.form.bluescore);
+    QCOMPARE(rig.form.redlives, player == 1 ? 2 : 3);
+    QCOMPARE(rig.form.bluelives, player == 2 ? 2 : 3);
+    QCOMPARE(rig.form.liferdigi->Value(), rig.form.redlives + 4);
+    QCOMPARE(rig.form.lifebdigi->Value(), rig.form.bluelives);
+    QCOMPARE(rig.form.jumpdigr->Value(), 2);
+    QCOMPARE(rig.form.jumpdigb->Value(), 2);
+
+    QVERIFY(rig.form.running);
+    QCOMPARE(rig.CountPixels(FieldColour::Black), TFieldSurface::Width * TFieldSurface::Height);
+    QCOMPARE(rig.form.hiresTimer1.Interval(), 51);
+    QCOMPARE(rig.form.hiresTimer2.Interval(), 51);
+    QCOMPARE(rig.form.digispeedr->Value(), 4);
+    QCOMPARE(rig.form.digispeedb->Value(), 4);
+    QVERIFY(rig.form.hiresTimer1.Enabled());
+    QVERIFY(rig.form.hiresTimer2.Enabled());
+    QVERIFY(rig.form.Timer1.isActive());
+
+    rig.TickBoth();
+    QCOMPARE(rig.form.redx, 199);
+    QCOMPARE(rig.form.redy, 199);
+    QCOMPARE(rig.form.bluex, 199);
+    QCOMPARE(rig.form.bluey, 201);
+    QCOMPARE(rig.form.GetPixel(199, 199), FieldColour::Red);
+    QCOMPARE(rig.form.GetPixel(199, 201), FieldColour::Blue);
+    QCOMPARE(rig.form.GetPixel(200, 200), FieldColour::Black);
+}
+
+// While the crash window is open nothing moves: both movement timers and the bonus timer are
+// stopped and the bonus is off the field; the round still counts as running until it closes.
+void RoundsTest::crashWindowOpensWithEverythingStopped()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.PlaceBonusOfKind(8);
+    QVERIFY(rig.form.Label1.Visible());
+    rig.form.Timer1.start();
+    int checked = 0;
+    rig.onWindow = [&](QWidget *) {
+        ++checked;
+        QVERIFY(!rig.form.hiresTimer1.Enabled());
+        QVERIFY(!rig.form.hiresTimer2.Enabled());
+        QVERIFY(!rig.form.Timer1.isActive());
+        QVERIFY(!rig.form.Label1.Visible());
+        QCOMPARE(rig.CountPixels(FieldColour::Yellow), 0);
+        QVERIFY(rig.form.running);
+    };
+
+    rig.CrashBlue();
+
+    QCOMPARE(checked, 1);
+    QVERIFY(rig.form.Timer1.isActive());
+}
+
+void RoundsTest::explosionSoundsWhileTheCrashWindowIsOpen()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+
+    rig.CrashRed();
+
+    QCOMPARE(rig.events, (QStringList{GameRig::SoundCommand("play", "explode.wav"),
+                                      QStringLiteral("window: Player 1 crashed! 2 Cycles left..."),
+                                      GameRig::SoundCommand("stop", "explode.wav")}));
+}
+
+// At the end of a two-player game the displays go, both scores are recorded (player 1 first,
+// each with its own name prompt and applause), and the game-over picture is shown.
+void RoundsTest::twoPlayerGameOverRecordsBothScoresPlayerOneFirst()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.TickBoth(10);
+    rig.CrashRed();
+    rig.CrashRed();
+    rig.events.clear();
+    rig.onWindow = [](QWidget *window) {
+        if (window->windowTitle() == u"Enter your name,Player 1")
+            TypeName(window, QStringLiteral("Ann"));
+        else if (window->windowTitle() == u"Enter your name,Player 2")
+            TypeName(window, QStringLiteral("Bob"));
+    };
+
+    rig.CrashRed();
+
+    const QString play = GameRig::SoundCommand("play", "applaus.wav");
+    const QString stop = GameRig::SoundCommand("stop", "applaus.wav");
+    QCOMPARE(rig.events,
+             (QStringList{GameRig::SoundCommand("play", "explode.wav"),
+                          QStringLiteral("window: Player 1 crashed! 0 Cycles left..."),
+                          GameRig::SoundCommand("stop", "explode.wav"), play,
+                          QStringLiteral("window: Enter your name,Player 1"), stop, play,
+                          QStringLiteral("window: Enter your name,Player 2"), stop}));
+    // Blue: 10 steps and 3 crashes of red; red: 10 steps.
+    QCOMPARE(ReadSetting("TwoPlayers", "1"), QStringLiteral("15010"));
+    QCOMPARE(ReadSetting("TwoPlayers", "1n"), QStringLiteral("Bob"));
+    QCOMPARE(ReadSetting("TwoPlayers", "2"), QStringLiteral("10"));
+    QCOMPARE(ReadSetting("TwoPlayers", "2n"), QStringLiteral("Ann"));
+    QCOMPARE(ReadSetting("OnePlayer", "1"), QStringLiteral("<none>"));
+
+    for (const auto &displays : {RedDisplays(rig.form), BlueDisplays(rig.form)})
+        for (TRCADigital *display : displays)
+            QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
+    QVERIFY(!rig.form.running);
+    QVERIFY(rig.form.StartEnabled());
+    QVERIFY(!rig.form.Pause1->isEnabled());
+    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(!rig.form.Label1.Visible());
+    QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
+    // Black everywhere but under the game-over picture.
+    const QRect picture = rig.form.gameover.Bounds();
+    for (int y = 0; y < TFieldSurface::Height; ++y)
+        for (int x = 0; x < TFieldSurface::Width; ++x)
+            if (!picture.contains(x, y) && rig.form.GetPixel(x, y) != FieldColour::Black)
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is not black").arg(x).arg(y)));
+}
+
+// In a one-player game the crash points go to blue, who is never shown nor recorded: red's
+// recorded score is its steps alone.
+void RoundsTest::onePlayerGameOverRecordsOnlyRedsSteps()
+{
+    GameRig rig;
+    rig.StartOnePlayer();
+    rig.onWindow = [](QWidget *window) {
+        if (window->windowTitle() == u"Enter your Name!")
+            TypeName(window, QStringLiteral("Solo"));
+    };
+    for (int round = 0; round < 3; ++round) {
+        rig.TickRed(10);
+        rig.CrashRed();
+    }
+
+    QCOMPARE(rig.form.redscore, 30);
+    QCOMPARE(rig.form.digired->Value(), 30);
+    QCOMPARE(rig.WindowTitles().mid(3), QStringList{"Enter your Name!"});
+    QCOMPARE(rig.SoundCommands().mid(6), (QStringList{GameRig::SoundCommand("play", "applaus.wav"),
+                                                      GameRig::SoundCommand("stop", "applaus.wav")}));
+    QCOMPARE(ReadSetting("OnePlayer", "1"), QStringLiteral("30"));
+    QCOMPARE(ReadSetting("OnePlayer", "1n"), QStringLiteral("Solo"));
+    QCOMPARE(ReadSetting("TwoPlayers", "1"), QStringLiteral("<none>"));
+    for (TRCADigital *display : BlueDisplays(rig.form))
+        QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
+    QVERIFY(rig.form.gameover.Visible());
+}
+
+// A score that cannot be written is reported, and the game over completes all the same.
+void RoundsTest::gameOverCompletesWhenTheScoreCannotBeRecorded()
+{
+    GameRig rig;
+    // A directory where the settings file should be: it reads as missing and cannot be written.
+    QVERIFY(QDir(rig.home.path()).mkdir(QStringLiteral("zandrix2.ini")));
+    rig.StartOnePlayer();
+    rig.TickRed(5);
+    for (int i = 0; i < 3; ++i)
+        rig.CrashRed();
+
+    QCOMPARE(rig.failures.size(), 1);
+    QVERIFY2(rig.failures.front().startsWith(u"Kann nicht nach ") && rig.failures.front().endsWith(u" schreiben"),
+             qPrintable(rig.failures.front()));
+    QCOMPARE(rig.SoundCommands().last(), GameRig::SoundCommand("stop", "applaus.wav"));
+    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.form.StartEnabled());
+    QVERIFY(!rig.form.Pause1->isEnabled());
+    QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
+    QVERIFY(rig.form.digired->isHidden());
+}
+
+void RoundsTest::newGameAfterGameOverStartsAfresh()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.TickBoth(10);
+    rig.Type(QStringLiteral("dd5"));
+    for (int i = 0; i < 3; ++i)
+        rig.CrashBlue();
+    QVERIFY(rig.form.gameover.Visible());
+
+    rig.StartOnePlayer();
+
+    QVERIFY(!rig.form.gameover.Visible());
+    QVERIFY(!rig.form.twoplayer);
+    QCOMPARE(rig.form.redlives, 3);
+    QCOMPARE(rig.form.bluelives, 3);
+    QCOMPARE(rig.form.redscore, 0);
+    QCOMPARE(rig.form.bluescore, 0);
+    QCOMPARE(rig.form.jumpdigr->Value(), 3);
+    QCOMPARE(rig.form.jumpdigb->Value(), 3);
+    QCOMPARE(rig.form.liferdigi->Value(), 7);
+    QCOMPARE(rig.form.lifebdigi->Value(), 3);
+    QVERIFY(rig.form.running);
+    QVERIFY(!rig.form.hiresTimer2.Enabled());
+    QCOMPARE(rig.CountPixels(FieldColour::Black), TFieldSurface::Width * TFieldSurface::Height);
+    QCOMPARE(FieldCursor(rig.form), Qt::BlankCursor);
+}
+
+// The same item pauses and resumes; its caption and the window's tell which. The pause stops only
+// the movement timers, and resuming starts player 2's only in a two-player game.
+void RoundsTest::pauseStopsTheCyclesAndResumeRestartsThem_data()
+{
+    QTest::addColumn<bool>("twoPlayers");
+    QTest::newRow("one player") << false;
+    QTest::newRow("two players") << true;
+}
+
+void RoundsTest::pauseStopsTheCyclesAndResumeRestartsThem()
+{
+    QFETCH(bool, twoPlayers);
+    GameRig rig;
+    if (twoPlayers)
+        rig.StartTwoPlayers();
+    else
+        rig.StartOnePlayer();
+    rig.TickRed(5);
+
+    rig.form.Pause1Click(rig.form.Pause1);
+
+    QCOMPARE(rig.form.windowTitle(), QStringLiteral("Game paused - F5 to resume..."));
+    QCOMPARE(rig.form.Pause1->text(), QStringLiteral("Resume"));
+    QVERIFY(rig.form.paused);
+    QVERIFY(!rig.form.hiresTimer1.Enabled());
+    QVERIFY(!rig.form.hiresTimer2.Enabled());
+    QVERIFY(rig.form.Timer1.isActive());
+    QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
+
+    rig.form.Pause1Click(rig.form.Pause1);
+
+    QCOMPARE(rig.form.windowTitle(), QStringLiteral("Zandrix II"));
+    QCOMPARE(rig.form.Pause1->text(), QStringLiteral("Pause"));
+    QVERIFY(!rig.form.paused);
+    QVERIFY(rig.form.hiresTimer1.Enabled());
+    QCOMPARE(rig.form.hiresTimer2.Enabled(), twoPlayers);
+    QCOMPARE(FieldCursor(rig.form), Qt::BlankCursor);
+    // The cycle goes on from where it stood.
+    rig.TickRed();
+    QCOMPARE(rig.form.redx, 194);
+    QCOMPARE(rig.form.redy, 194);
+    QCOMPARE(rig.form.redscore, 6);
+}
+
+// The function keys act through the menu: F1 and F2 only while "Start..." is enabled (between
+// games), F5 only while "Pause" is (during a game).
+void RoundsTest::shortcutsActOnlyWhileTheirItemIsEnabled()
+{
+    GameRig rig;
+    rig.form.show();
+    rig.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.form));
+
+    PressKey(rig.form, Qt::Key_F5);
+    QVERIFY(!rig.form.paused);
+
+    PressKey(rig.form, Qt::Key_F1);
+    QVERIFY(rig.form.running);
+    QVERIFY(!rig.form.twoplayer);
+    rig.TickRed(5);
+
+    PressKey(rig.form, Qt::Key_F2);
+    PressKey(rig.form, Qt::Key_F1);
+    QVERIFY(!rig.form.twoplayer);
+    QCOMPARE(rig.CountPixels(FieldColour::Red), 5);
+    QCOMPARE(rig.form.redx, 195);
+
+    PressKey(rig.form, Qt::Key_F5);
+    QVERIFY(rig.form.paused);
+    PressKey(rig.form, Qt::Key_F5);
+    QVERIFY(!rig.form.paused);
+
+    for (int i = 0; i < 3; ++i)
+        rig.CrashRed();
+    QVERIFY(!rig.form.running);
+    // The crash windows took the focus; the offscreen platform has no window manager to give it
+    // back to the main window.
+    rig.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.form));
+    PressKey(rig.form, Qt::Key_F5);
+    QVERIFY(!rig.form.paused);
+
+    PressKey(rig.form, Qt::Key_F2);
+    QVERIFY(rig.form.running);
+    QVERIFY(rig.form.twoplayer);
+}
+
+QTEST_MAIN(RoundsTest)
+#include "tst_game_rounds.moc"
