@@ -31,24 +31,23 @@ void TForm1::gehdie(QObject *Sender, std::uint8_t player)
     hiresTimer1.setEnabled(false);
     hiresTimer2.setEnabled(false);
 
-    if (player == 1) {
-        --redlives;
+    if (player == 1 || player == 2) {
+        // The crashing player loses a cycle, the other one gains the points. The red cycles are
+        // the upper half of the cycles strip, from cell 4.
+        const bool red = player == 1;
+        std::uint8_t &lives = red ? redlives : bluelives;
+        std::int32_t &opponentScore = red ? bluescore : redscore;
+        --lives;
         Sound("play", Explosion);
-        crashed(Sender, QStringLiteral("Player 1 crashed! %1 Cycles left...").arg(redlives));
+        crashed(Sender, QStringLiteral("Player %1 crashed! %2 Cycles left...").arg(player).arg(lives));
         Sound("stop", Explosion);
-        bluescore = WrappingAdd(bluescore, CrashPoints);
+        opponentScore = WrappingAdd(opponentScore, CrashPoints);
         digired->setValue(redscore);
         digiblue->setValue(bluescore);
-        liferdigi->setValue(redlives + 4);
-    } else if (player == 2) {
-        --bluelives;
-        Sound("play", Explosion);
-        crashed(Sender, QStringLiteral("Player 2 crashed! %1 Cycles left...").arg(bluelives));
-        Sound("stop", Explosion);
-        redscore = WrappingAdd(redscore, CrashPoints);
-        digired->setValue(redscore);
-        digiblue->setValue(bluescore);
-        lifebdigi->setValue(bluelives);
+        if (red)
+            liferdigi->setValue(redlives + 4);
+        else
+            lifebdigi->setValue(bluelives);
     }
 
     running = false;
