@@ -74,6 +74,8 @@ void PlayRig::AnswerOpenModal()
     // Anything else, or a window that ignored its answer, is closed so the test goes on.
     if (modal && modal->isVisible())
         modal->close();
+    if (afterAnswer)
+        afterAnswer(modal.data());
 }
 
 bool PlayRig::PlayToGameOver(bool twoPlayers, int steps)

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // A main window for whole games driven by the test, built as the program builds it, except:
@@ -34,6 +35,9 @@ public:
     QStringList windows;    // titles of every modal window answered, in order
     // Typed into the name entries, one after the other; "Tester" once they are used up.
     QStringList names;
+    // Called with each modal window right after its answer: the window has closed, but the
+    // code that showed it has not gone on yet (its loop is finishing the events under way).
+    std::function<void(QWidget *modal)> afterAnswer;
 
 private:
     std::unique_ptr<TForm1> window;
