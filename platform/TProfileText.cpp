@@ -286,9 +286,11 @@ QString TProfileText::ReadFrom(const QByteArray &bytes, const QString &section, 
             if (inSection)
                 return false;
             inSection = sectionName.Matches(text.sliced(line.nameStart, line.nameLength));
-        } else if (line.kind == Kind::Key && inSection && keyName.Matches(text.sliced(line.nameStart, line.nameLength))) {
-            value = Decode(text, line.valueStart, line.valueLength);
-            return false;
+        } else if (line.kind == Kind::Key && inSection) {
+            if (keyName.Matches(text.sliced(line.nameStart, line.nameLength))) {
+                value = Decode(text, line.valueStart, line.valueLength);
+                return false;
+            }
         }
         return true;
     });

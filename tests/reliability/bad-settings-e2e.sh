@@ -127,7 +127,8 @@ run_case() {
     fi
     e2e_check "$name: the program is still there" kill -0 "$E2E_PID"
     e2e_check "$name: closing ends it at once with status 0" close_program
-    echo "# $name: the game took $((($(date +%s%N) - t0) / 1000000)) ms, the hall of fame ${ms:-?} ms after the last crash"
+    echo "# $name: the game took $((($(date +%s%N) - t0) / 1000000)) ms," \
+        "the hall of fame ${ms:-?} ms after the last crash"
     grep -Eiq 'terminate called|segmentation|aborted|runtime error' "$work/output.log" &&
         e2e_check "$name: no crash in the output" false
     rm -rf "$work/case"

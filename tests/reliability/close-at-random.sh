@@ -11,6 +11,7 @@
 # that last close.
 # Usage: close-at-random.sh path/to/zandrix2 path/to/wm_close [runs] [seconds]
 set -uo pipefail
+# shellcheck disable=SC2034 # read by e2e_start_program
 PROGRAM=$(realpath "$1")
 WM_CLOSE=$(realpath "$2")
 runs=${3:-30}
@@ -21,6 +22,7 @@ here=$(dirname "$(realpath "$0")")
 
 trap e2e_stop_display EXIT
 e2e_start_display
+crash_messages='terminate called|segmentation|aborted|runtime error|sanitizer'
 
 # Ids of the program's visible windows other than the main window.
 other_windows() {
@@ -87,7 +89,7 @@ for ((run = 1; run <= runs; run++)); do
 
     ended=false
     open_windows=""
-    for attempt in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5; do
         "$WM_CLOSE" "$main" 2>/dev/null
         # A blocked main window ignores the close; give it a moment to show whether it is.
         if ended_within 50; then
@@ -114,14 +116,15 @@ for ((run = 1; run <= runs; run++)); do
             failures=$((failures + 1))
         fi
     else
-        echo "FAIL - run $run ($game, closed after $wait_ms ms, windows $open_windows): still running 2 s after the close"
+        echo "FAIL - run $run ($game, closed after $wait_ms ms, windows $open_windows):" \
+            "still running 2 s after the close"
         e2e_screenshot "/tmp/zandrix2-close-failure-$run.png"
         failures=$((failures + 1))
         kill -KILL "$E2E_PID" 2>/dev/null
         wait "$E2E_PID" 2>/dev/null
     fi
-    if grep -Eiq 'terminate called|segmentation|aborted|runtime error|sanitizer' "$E2E_CONFIG/output.log"; then
-        echo "FAIL - run $run: $(grep -Ei 'terminate called|segmentation|aborted|runtime error|sanitizer' "$E2E_CONFIG/output.log" | head -3)"
+    if grep -Eiq "$crash_messages" "$E2E_CONFIG/output.log"; then
+        echo "FAIL - run $run: $(grep -Ei "$crash_messages" "$E2E_CONFIG/output.log" | head -3)"
         failures=$((failures + 1))
     fi
     [ -n "$open_windows" ] && echo "# run $run: the main window waited for $open_windows"

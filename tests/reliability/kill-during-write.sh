@@ -80,7 +80,7 @@ if [ -z "$last" ] || ! "$writer" check "$file" full "$last"; then
     failures=$((failures + 1))
 fi
 
-echo "$done_runs runs in $((SECONDS - started)) s, $empty_starts of them without a file; $commits generations committed;" \
-    "at most $strays stray files at a time; $failures failures"
+echo "$done_runs runs in $((SECONDS - started)) s, $empty_starts of them without a file;" \
+    "$commits generations committed; at most $strays stray files at a time; $failures failures"
 [ "$done_runs" -ge 20 ] || { echo "FAIL - too few runs in the time allowed"; exit 1; }
 [ "$failures" -eq 0 ]

@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -62,7 +63,6 @@ QByteArray Contents(const QString &path)
 // file its size and a hash of its bytes. Taken with full rights; FIFOs are never opened.
 QString Snapshot(const QString &root)
 {
-    QString text;
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     QStringList lines;
@@ -89,14 +89,10 @@ QString Snapshot(const QString &root)
 // The line end a rewrite uses: the file's first one, "\n" for a file without one.
 QByteArray FirstLineEnd(const QByteArray &bytes)
 {
-    const qsizetype at = bytes.indexOf('\n') < 0 ? bytes.indexOf('\r')
-                         : bytes.indexOf('\r') < 0 ? bytes.indexOf('\n')
-                                                   : std::min(bytes.indexOf('\r'), bytes.indexOf('\n'));
-    if (at < 0)
+    const auto at = std::find_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; });
+    if (at == bytes.end() || *at == '\n')
         return "\n";
-    if (bytes[at] == '\r')
-        return bytes.mid(at + 1, 1) == "\n" ? QByteArray("\r\n") : QByteArray("\r");
-    return "\n";
+    return (at + 1 != bytes.end() && at[1] == '\n') ? QByteArray("\r\n") : QByteArray("\r");
 }
 
 // A hall of fame section as the game writes it into a file that has none: the given scores from
@@ -105,10 +101,14 @@ QByteArray FameSection(const char *section, const QList<std::pair<int, QByteArra
 {
     const QByteArray defaultName = QByteArray(section) == "OnePlayer" ? "1" : "2";
     QByteArray text = QByteArray("[") + section + ']' + end;
-    for (int rank = 1; rank <= 10; ++rank)
-        text += QByteArray::number(rank) + '=' + QByteArray::number(rank <= ranks.size() ? ranks[rank - 1].first : 0) + end;
-    for (int rank = 1; rank <= 10; ++rank)
-        text += QByteArray::number(rank) + "n=" + (rank <= ranks.size() ? ranks[rank - 1].second : defaultName) + end;
+    for (int rank = 1; rank <= 10; ++rank) {
+        const int score = rank <= ranks.size() ? ranks[rank - 1].first : 0;
+        text += QByteArray::number(rank) + '=' + QByteArray::number(score) + end;
+    }
+    for (int rank = 1; rank <= 10; ++rank) {
+        const QByteArray name = rank <= ranks.size() ? ranks[rank - 1].second : defaultName;
+        text += QByteArray::number(rank) + "n=" + name + end;
+    }
     return text;
 }
 
@@ -134,10 +134,11 @@ bool SameBytes(const QByteArray &actual, const QByteArray &expected)
     qsizetype at = 0;
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
         ++at;
+    const qsizetype from = std::max<qsizetype>(0, at - 20);
     qWarning("sizes %lld and %lld differ first at byte %lld:\n actual   %s\n expected %s",
              static_cast<long long>(actual.size()), static_cast<long long>(expected.size()),
-             static_cast<long long>(at), actual.mid(std::max<qsizetype>(0, at - 20), 60).toPercentEncoding().constData(),
-             expected.mid(std::max<qsizetype>(0, at - 20), 60).toPercentEncoding().constData());
+             static_cast<long long>(at), actual.mid(from, 60).toPercentEncoding().constData(),
+             expected.mid(from, 60).toPercentEncoding().constData());
     return false;
 }
 
