@@ -40,15 +40,17 @@ ended_within() {
 }
 
 # Presses Enter on every crash window that opens and speeds the next round up, for as long as the
-# file $answering exists. (Stopped that way, not killed, so that no key of it arrives later.)
+# file $answering exists. (Stopped that way, not killed, so that no key of it arrives later.) An
+# activation waits at most a second: the window manager will not activate the main window while
+# the next crash window is open.
 answering=$(mktemp -u)
 answer_crashes() {
     local window
     while [ -e "$answering" ]; do
         for window in $(xdotool search --onlyvisible --name 'crashed!' 2>/dev/null); do
-            xdotool windowactivate --sync "$window" key Return 2>/dev/null
+            timeout 1 xdotool windowactivate --sync "$window" key Return 2>/dev/null
             sleep 0.1
-            xdotool windowactivate --sync "$main" key w w w w w 8 8 8 8 8 2>/dev/null
+            timeout 1 xdotool windowactivate --sync "$main" key w w w w w 8 8 8 8 8 2>/dev/null
         done
         sleep 0.05
     done

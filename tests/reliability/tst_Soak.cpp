@@ -249,9 +249,13 @@ void Soak::twoPlayerGamesAtTopSpeed()
     const auto playing = [&] { return form.running && !form.paused && idle(); };
 
     // A new two-player game as soon as the last one is over.
+    // The rig's list of modal windows is emptied as it goes, so that it does not count as growth.
+    qint64 modalWindows = 0;
     QTimer starter;
     starter.setInterval(20);
     QObject::connect(&starter, &QTimer::timeout, [&] {
+        modalWindows += rig.windows.size();
+        rig.windows.clear();
         if (form.StartEnabled() && idle()) {
             form.N2Players1Click(form.N2Players1);
             ++games;
@@ -341,7 +345,7 @@ void Soak::twoPlayerGamesAtTopSpeed()
           "%ld kB at the end; heap %lld -> %lld bytes",
           static_cast<long long>(elapsed / 1000), games, accounting.ticks, accounting.ticks * 1000 / elapsed,
           accounting.crashes, accounting.bonuses, accounting.jumpJets, keys, pauses, fieldChecks,
-          static_cast<long long>(rig.windows.size()), rssWarm, rssEnd, heapWarm, heapEnd);
+          modalWindows + rig.windows.size(), rssWarm, rssEnd, heapWarm, heapEnd);
 
     QVERIFY2(accounting.violations.isEmpty(), qPrintable(accounting.violations.join(u'\n')));
     QCOMPARE(rig.failures, QStringList());
