@@ -36,7 +36,8 @@ const QString CannotWrite = QStringLiteral("Kann nicht nach zandrix2.ini schreib
 constexpr int Steps = 100;
 
 // Longest a whole game (start to hall of fame) may take on any of these files. The game reads
-// the file 50 times and writes it once per game; a player waits for all of it at game over.
+// the file 50 times in a one-player game and 90 in a two-player one, and writes each list once;
+// the player waits for most of it at the game over.
 constexpr qint64 GameSeconds = 10;
 
 // A literal with its NUL bytes, without the terminating one.
