@@ -20,13 +20,14 @@ namespace {
 }
 
 // The whole file, an empty text when there is none, or nothing when it is there but cannot be
-// read (a directory, no permission, an I/O error).
+// read (a directory, no permission, an I/O error) or is no regular file: opening a FIFO would
+// wait for a writer for ever, and a device may never end.
 std::optional<QByteArray> ReadWhole(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
         return QByteArray();
-    if (info.isDir())
+    if (!info.isFile())
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -60,7 +61,7 @@ QString TProfileFile::ReadString(const QString &section, const QString &key, con
 {
     // A file that cannot be read is as good as a missing one: every value takes its default.
     const std::optional<QByteArray> bytes = ReadWhole(path);
-    return TProfileText(bytes.value_or(QByteArray())).Read(section, key, defaultValue);
+    return TProfileText::ReadFrom(bytes.value_or(QByteArray()), section, key, defaultValue);
 }
 
 void TProfileFile::WriteString(const QString &section, const QString &key, const QString &value)

@@ -15,9 +15,9 @@
 //   appended at the end of the file; the file and its directory are created on demand.
 // Every call opens and releases the file; nothing is cached. Writes are atomic: a write that
 // cannot complete leaves the file exactly as it was and raises the Failure
-// "Kann nicht nach <file name> schreiben". A file that is there but cannot be read reads as
-// missing and is never written over, so its contents are not lost. (The text rules live in
-// TProfileText.)
+// "Kann nicht nach <file name> schreiben". A file that is there but cannot be read, or that is
+// no regular file (a directory, a FIFO, a device), reads as missing and is never written over, so
+// its contents are not lost. (The text rules live in TProfileText.)
 class TProfileFile
 {
 public:

@@ -2,6 +2,10 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
 namespace {
 
 // The blanks dropped around names and values. Line ends never reach here, and none of these bytes
@@ -44,54 +48,119 @@ bool SameName(const QString &a, const QString &b)
 
 // QString::fromUtf8 would drop a U+FEFF at the start of a value or name; only the file's own byte
 // order mark is no part of the text.
-QString Decode(const QByteArray &text, qsizetype start, qsizetype length)
+QString Decode(QByteArrayView text, qsizetype start, qsizetype length)
 {
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    return decoder(QByteArrayView(text).sliced(start, length));
+    return decoder(text.sliced(start, length));
 }
 
 const QByteArray Utf8ByteOrderMark("\xEF\xBB\xBF");
+
+qsizetype ByteOrderMarkLength(QByteArrayView bytes)
+{
+    return bytes.startsWith(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
+}
+
+// Calls visit(text, end) for each line from `start` on, where end is the line's own line end:
+// "\r\n", "\n", "\r", or empty for a last line without one. Stops early when visit returns false.
+template <typename Visit>
+void ForEachLine(QByteArrayView bytes, qsizetype start, Visit visit)
+{
+    const char *data = bytes.data();
+    const qsizetype size = bytes.size();
+    // The next "\n" and the next "\r" from where a line starts; each is looked up again only once
+    // it lies behind, so a file with just one kind of line end is not searched again and again
+    // for the other.
+    const auto next = [data, size](char c, qsizetype from) {
+        const void *found = std::memchr(data + from, c, static_cast<std::size_t>(size - from));
+        return found ? static_cast<qsizetype>(static_cast<const char *>(found) - data) : size;
+    };
+    qsizetype nextLf = -1;
+    qsizetype nextCr = -1;
+    qsizetype lineStart = start;
+    while (lineStart < size) {
+        if (nextLf < lineStart)
+            nextLf = next('\n', lineStart);
+        if (nextCr < lineStart)
+            nextCr = next('\r', lineStart);
+        const qsizetype at = std::min(nextLf, nextCr);
+        if (at == size)
+            break;
+        const qsizetype endLength = (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n') ? 2 : 1;
+        if (!visit(bytes.sliced(lineStart, at - lineStart), bytes.sliced(at, endLength)))
+            return;
+        lineStart = at + endLength;
+    }
+    if (lineStart < size)
+        visit(bytes.sliced(lineStart), QByteArrayView());
+}
+
+bool IsAscii(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Tells whether names from the file are the wanted one, as SameName() would. Names of ASCII
+// characters only are compared as bytes, which is the same for them and spares decoding every
+// section name of a large file.
+class NameMatcher
+{
+public:
+    explicit NameMatcher(QString name)
+        : wanted(std::move(name))
+    {
+        const bool ascii = std::all_of(wanted.cbegin(), wanted.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        if (ascii)
+            wantedAscii = wanted.toLatin1();
+    }
+
+    bool Matches(QByteArrayView name) const
+    {
+        if (!wantedAscii || !IsAscii(name))
+            return SameName(Decode(name, 0, name.size()), wanted);
+        if (name.size() != wantedAscii->size())
+            return false;
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            if (AsciiLower(name[i]) != AsciiLower((*wantedAscii)[i]))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    QString wanted;
+    std::optional<QByteArray> wantedAscii;
+};
 
 } // namespace
 
 TProfileText::TProfileText(const QByteArray &bytes)
 {
-    qsizetype lineStart = 0;
-    if (bytes.startsWith(Utf8ByteOrderMark)) {
-        byteOrderMark = Utf8ByteOrderMark;
-        lineStart = byteOrderMark.size();
-    }
-
-    const qsizetype size = bytes.size();
-    qsizetype at = lineStart;
-    while (at < size) {
-        const char c = bytes[at];
-        if (c != '\n' && c != '\r') {
-            ++at;
-            continue;
-        }
-        const qsizetype endLength = (c == '\r' && at + 1 < size && bytes[at + 1] == '\n') ? 2 : 1;
-        QByteArray end = bytes.sliced(at, endLength);
+    const qsizetype start = ByteOrderMarkLength(bytes);
+    byteOrderMark = bytes.first(start);
+    ForEachLine(bytes, start, [this](QByteArrayView text, QByteArrayView end) {
         if (lineEnd.isEmpty())
-            lineEnd = end;
-        lines.push_back(Parse(bytes.sliced(lineStart, at - lineStart), std::move(end)));
-        at += endLength;
-        lineStart = at;
-    }
-    if (lineStart < size)
-        lines.push_back(Parse(bytes.sliced(lineStart), {}));
+            lineEnd = end.toByteArray();
+        lines.push_back(Parse(text.toByteArray(), end.toByteArray()));
+        return true;
+    });
     if (lineEnd.isEmpty())
         lineEnd = QByteArrayLiteral("\n");
 }
 
-TProfileText::Line TProfileText::Parse(QByteArray text, QByteArray end)
+TProfileText::Line TProfileText::Shape(QByteArrayView t)
 {
     Line line;
-    line.text = std::move(text);
-    line.end = std::move(end);
-    const QByteArray &t = line.text;
-
     qsizetype begin = 0;
     qsizetype finish = t.size();
     while (begin < finish && IsBlank(t[begin]))
@@ -113,7 +182,8 @@ TProfileText::Line TProfileText::Parse(QByteArray text, QByteArray end)
             while (nameEnd > nameBegin && IsBlank(t[nameEnd - 1]))
                 --nameEnd;
             line.kind = Kind::Section;
-            line.name = Decode(t, nameBegin, nameEnd - nameBegin);
+            line.nameStart = nameBegin;
+            line.nameLength = nameEnd - nameBegin;
             return line;
         }
     }
@@ -134,7 +204,16 @@ TProfileText::Line TProfileText::Parse(QByteArray text, QByteArray end)
     line.nameLength = nameEnd - begin;
     line.valueStart = valueBegin;
     line.valueLength = finish - valueBegin;
-    line.name = Decode(t, line.nameStart, line.nameLength);
+    return line;
+}
+
+TProfileText::Line TProfileText::Parse(QByteArray text, QByteArray end)
+{
+    Line line = Shape(text);
+    line.text = std::move(text);
+    line.end = std::move(end);
+    if (line.kind != Kind::Other)
+        line.name = Decode(line.text, line.nameStart, line.nameLength);
     return line;
 }
 
@@ -185,6 +264,37 @@ QString TProfileText::Read(const QString &section, const QString &key, const QSt
         }
     }
     return Cut(defaultValue);
+}
+
+QString TProfileText::ReadFrom(const QByteArray &bytes, const QString &section, const QString &key,
+                               const QString &defaultValue)
+{
+    // The same rules as Read(): the first section of the name, the first key of the name in it.
+    const NameMatcher sectionName(CleanName(section));
+    const NameMatcher keyName(CleanName(key));
+    bool inSection = false;
+    std::optional<QString> value;
+    ForEachLine(bytes, ByteOrderMarkLength(bytes), [&](QByteArrayView text, QByteArrayView) {
+        // Outside the section only a section header counts, and it starts with "[".
+        if (!inSection) {
+            const auto first = std::find_if(text.begin(), text.end(), [](char c) { return !IsBlank(c); });
+            if (first == text.end() || *first != '[')
+                return true;
+        }
+        const Line line = Shape(text);
+        if (line.kind == Kind::Section) {
+            if (inSection)
+                return false;
+            inSection = sectionName.Matches(text.sliced(line.nameStart, line.nameLength));
+        } else if (line.kind == Kind::Key && inSection) {
+            if (keyName.Matches(text.sliced(line.nameStart, line.nameLength))) {
+                value = Decode(text, line.valueStart, line.valueLength);
+                return false;
+            }
+        }
+        return true;
+    });
+    return Cut(value.value_or(defaultValue));
 }
 
 void TProfileText::Insert(std::size_t at, const QByteArray &text)

@@ -39,6 +39,12 @@ public:
     // the file has one key per line.
     void Write(const QString &section, const KeyValues &values);
 
+    // The same as TProfileText(bytes).Read(section, key, defaultValue), in one pass over the bytes
+    // that keeps nothing of them and stops where the section ends. The settings file is read
+    // afresh for every value, so this is what keeps a large file quick to read.
+    static QString ReadFrom(const QByteArray &bytes, const QString &section, const QString &key,
+                            const QString &defaultValue);
+
     QByteArray Bytes() const;
 
 private:
@@ -50,13 +56,15 @@ private:
         QByteArray end;  // "\r\n", "\n", "\r", or empty for a last line without one
         Kind kind = Kind::Other;
         QString name; // of the section or the key, blanks dropped
-        // Where the key's name and value stand in text, blanks dropped.
+        // Where the name (of a section or a key) and a key's value stand in text, blanks dropped.
         qsizetype nameStart = 0;
         qsizetype nameLength = 0;
         qsizetype valueStart = 0;
         qsizetype valueLength = 0;
     };
 
+    // Where the parts of a line stand (kind and positions only; no text, no name).
+    static Line Shape(QByteArrayView text);
     static Line Parse(QByteArray text, QByteArray end);
     static QString Cut(QString value);
 

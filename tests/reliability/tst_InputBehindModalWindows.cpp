@@ -1,0 +1,114 @@
+// A key that reaches the main window right behind the Enter that closes a modal window arrives
+// before the game has gone on past that window: Qt's modal loop finishes the batch of events it is
+// handling before exec() returns, and the window is no longer modal then. The game must not act on
+// such a key as if a round were being played, nor start a new game in the middle of the old one's
+// end.
+//
+// Under X11 the keys typed behind the Enter went to the window that had the focus, the closed one,
+// and were lost there (the real program under Xvfb and openbox, keys sent with no delay), so the
+// faults below are latent: they need a platform or an input method that moves the focus sooner.
+// They are reported to the lead and marked as expected failures; an unexpected pass means they are
+// mended and the marks can go.
+#include "PlayRig.h"
+
+#include "halloffame/TFameTable.h"
+#include "halloffame/Tnewhigh.h"
+#include "platform/TProfileFile.h"
+#include "support/TestConfigHome.h"
+#include "windows/Tcrash.h"
+
+#include <QKeyEvent>
+#include <QtTest>
+
+namespace {
+
+constexpr int Steps = 10;
+
+void Type(TForm1 &form, char key)
+{
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(key)));
+    QCoreApplication::sendEvent(&form, &press);
+}
+
+// Player 1's next tick runs into the left edge.
+void CrashRed(TForm1 &form)
+{
+    form.redx = 0;
+    form.redy = 300;
+    form.reddir = 3;
+    form.hiresTimer1Timer(nullptr);
+}
+
+} // namespace
+
+class InputBehindModalWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void speedKeyBehindTheLastCrashWindowLeavesNoTimerRunning();
+    void newGameBehindTheNameEntryWaitsForTheGameOver();
+};
+
+void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunning()
+{
+    TestConfigHome home;
+    PlayRig rig;
+    TForm1 &form = rig.form;
+    // The player holds "w" (faster) and hits Enter on the crash window of the last cycle.
+    rig.afterAnswer = [&](QWidget *modal) {
+        if (qobject_cast<Tcrash *>(modal) && form.redlives == 0)
+            Type(form, 'w');
+    };
+    QVERIFY(rig.PlayToGameOver(false, Steps));
+
+    // The game is over: its movement timers must stand still. Whatever a running timer would
+    // deliver, it is delivered here.
+    QEXPECT_FAIL("", "a speed key behind the crash window restarts player 1's timer after the game", Continue);
+    QVERIFY(!form.hiresTimer1.Enabled());
+    for (int tick = 0; tick < 1000 && form.hiresTimer1.Enabled() && form.StartEnabled(); ++tick)
+        form.hiresTimer1Timer(nullptr);
+    QEXPECT_FAIL("", "the cycle plays on after the game and crashes with 255 cycles left", Continue);
+    QVERIFY2(!rig.windows.contains(QStringLiteral("Player 1 crashed! 255 Cycles left...")),
+             qPrintable(rig.windows.join(u'|')));
+}
+
+void InputBehindModalWindows::newGameBehindTheNameEntryWaitsForTheGameOver()
+{
+    TestConfigHome home;
+    PlayRig rig;
+    TForm1 &form = rig.form;
+    // The player types a name, hits Enter and at once F2 for the next game.
+    bool pressed = false;
+    rig.afterAnswer = [&](QWidget *modal) {
+        if (qobject_cast<Tnewhigh *>(modal) && !pressed) {
+            pressed = true;
+            form.N2Players1Click(form.N2Players1);
+        }
+    };
+    form.N2Players1Click(form.N2Players1);
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < Steps; ++i) {
+            form.hiresTimer1Timer(nullptr);
+            form.HiResTimer2Timer(nullptr);
+        }
+        CrashRed(form);
+    }
+    QVERIFY(pressed);
+
+    // Player 2's final score (the steps plus 5000 for each of player 1's crashes) is in the hall
+    // of fame, and a game that runs is not covered by the game-over picture.
+    TFameTable table;
+    table.Load(TProfileFile::Settings());
+    QStringList scores;
+    for (int rank = 1; rank <= TFameTable::Ranks; ++rank)
+        scores << table.At(TFameList::TwoPlayers, rank).score;
+    QEXPECT_FAIL("", "the new game starts inside the old one's end and resets player 2's score before it is recorded",
+                 Continue);
+    QVERIFY2(scores.contains(QString::number(3 * Steps + 15000)), qPrintable(scores.join(u' ')));
+    QEXPECT_FAIL("", "the old game's end shows the game-over picture over the new round", Continue);
+    QVERIFY(!(form.running && form.gameover.Visible()));
+}
+
+QTEST_MAIN(InputBehindModalWindows)
+#include "tst_InputBehindModalWindows.moc"
