@@ -30,6 +30,9 @@ void TForm1::gehdie(QObject *Sender, std::uint8_t player)
     Timer1.stop();
     hiresTimer1.setEnabled(false);
     hiresTimer2.setEnabled(false);
+    // The round is over now. A key typed just as the crash window closes can reach the main
+    // window before this handler goes on; it must not set a cycle moving again.
+    running = false;
 
     if (player == 1 || player == 2) {
         // The crashing player loses a cycle, the other one gains the points. The red cycles are
@@ -50,7 +53,6 @@ void TForm1::gehdie(QObject *Sender, std::uint8_t player)
             lifebdigi->setValue(bluelives);
     }
 
-    running = false;
     clearfield();
 
     if (redlives > 0 && bluelives > 0) {
@@ -64,7 +66,6 @@ void TForm1::gehdie(QObject *Sender, std::uint8_t player)
     Pause1->setEnabled(false);
     jumpdigr->hide();
     jumpdigb->hide();
-    setStartEnabled(true);
 
     // A score that cannot be recorded is reported, and the game over still completes: the
     // picture shows and the pointer comes back.
@@ -87,6 +88,9 @@ void TForm1::gehdie(QObject *Sender, std::uint8_t player)
         ReportCurrentException();
     }
 
+    // The new-game commands come back only once the scores are written: a key typed between two
+    // name entries must not start a game inside this one's end.
+    setStartEnabled(true);
     gameover.Show();
     centralWidget()->unsetCursor();
 }
