@@ -1,0 +1,134 @@
+#include "bench/ResultTable.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <sys/utsname.h>
+
+namespace {
+
+// The targets the game is held to.
+constexpr double MeanSlackUs = 100.0;
+constexpr double P99SlackUs = 500.0;
+constexpr double MinTicksPerSecondAt1 = 1800.0;
+constexpr double MaxGuiCoreAt1 = 15.0;
+constexpr double MaxFirstFrameMs = 300.0;
+constexpr double MaxPeakMiB = 60.0;
+
+std::string Missed(const RowResult &row)
+{
+    if (row.driver == Driver::BareSleep)
+        return "(floor)";
+    const double nominal = row.interval * 1000.0;
+    std::string missed;
+    const auto add = [&](const char *what) {
+        if (!missed.empty())
+            missed += ',';
+        missed += what;
+    };
+    if (row.period.Empty() || row.period.Mean() > nominal + MeanSlackUs)
+        add("mean");
+    if (row.period.Empty() || row.period.Percentile(99) > nominal + P99SlackUs)
+        add("p99");
+    if (row.interval == 1) {
+        if (static_cast<double>(row.ticks) / row.seconds < MinTicksPerSecondAt1)
+            add("rate");
+        if (row.guiCpu / (row.seconds * 1e6) * 100.0 >= MaxGuiCoreAt1)
+            add("cpu");
+    }
+    return missed.empty() ? "ok" : "MISS " + missed;
+}
+
+std::string Micro(const Samples &samples, bool mean)
+{
+    if (samples.Empty())
+        return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", mean ? samples.Mean() : samples.Percentile(99));
+    return text;
+}
+
+} // namespace
+
+std::string MachineDescription()
+{
+    std::string model = "unknown CPU";
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);) {
+        if (line.rfind("model name", 0) == 0) {
+            model = line.substr(line.find(':') + 2);
+            break;
+        }
+    }
+    utsname name{};
+    uname(&name);
+    std::ostringstream text;
+    text << std::thread::hardware_concurrency() << " x " << model << ", Linux " << name.release;
+    return text.str();
+}
+
+std::string LoadAverages()
+{
+    std::ifstream loadavg("/proc/loadavg");
+    double one = 0;
+    double five = 0;
+    double fifteen = 0;
+    loadavg >> one >> five >> fifteen;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", one, five, fifteen);
+    return text;
+}
+
+void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &rows,
+                const StartupResult &startup)
+{
+    std::printf("Zandrix II timing: %s\n", MachineDescription().c_str());
+    std::printf("platform %s, dispatcher %s, %.1f s per row in %d rounds, load %s before, %s after\n",
+                conditions.platform.c_str(), conditions.dispatcher.c_str(), conditions.secondsPerRow,
+                conditions.rounds,
+                conditions.loadBefore.c_str(), conditions.loadAfter.c_str());
+    std::printf("period in ms, the rest in us. A threaded period is its sleep + late (the worker's\n"
+                "wake-up after the sleep's deadline) + hand-off (wake-up to handler start) + run (the\n"
+                "handler) + back (handler end to the next sleep's start). GUI: CPU time of the GUI\n"
+                "thread per tick and its share of one core.\n\n");
+    std::printf("%-15s %4s %8s %8s %8s %6s %7s %7s %6s %6s %8s %6s  %s\n", "driver", "step", "ticks/s",
+                "per.mean", "per.p99", "late", "hand.mn", "hand.99", "run", "back", "GUI us/t", "GUI %",
+                "targets");
+    for (const RowResult &row : rows) {
+        const double ticksPerSecond = static_cast<double>(row.ticks) / row.seconds;
+        const bool gui = row.driver != Driver::BareSleep;
+        char perTick[16] = "-";
+        char guiShare[16] = "-";
+        if (gui && row.ticks != 0) {
+            std::snprintf(perTick, sizeof perTick, "%.1f", row.guiCpu / static_cast<double>(row.ticks));
+            std::snprintf(guiShare, sizeof guiShare, "%.1f", row.guiCpu / (row.seconds * 1e6) * 100.0);
+        }
+        std::printf("%-15s %4u %8.1f %8.3f %8.3f %6s %7s %7s %6s %6s %8s %6s  %s", DriverName(row.driver),
+                    static_cast<unsigned>(row.interval), ticksPerSecond, row.period.Mean() / 1000.0,
+                    row.period.Percentile(99) / 1000.0, Micro(row.sleepLate, true).c_str(),
+                    Micro(row.handOff, true).c_str(), Micro(row.handOff, false).c_str(),
+                    Micro(row.run, true).c_str(), Micro(row.back, true).c_str(), perTick, guiShare,
+                    Missed(row).c_str());
+        if (row.rescues != 0)
+            std::printf(" (%d rescues)", row.rescues);
+        std::printf("\n");
+    }
+
+    std::printf("\n");
+    if (!startup.error.empty() || startup.fromExec.Empty()) {
+        std::printf("first frame: not measured (%s)\n", startup.error.c_str());
+    } else {
+        const double median = startup.fromExec.Percentile(50);
+        std::printf("first frame after exec: median %.1f ms, max %.1f ms (%zu starts); after main(): median "
+                    "%.1f ms  %s\n",
+                    median, startup.fromExec.Max(), startup.fromExec.Count(), startup.fromMain.Percentile(50),
+                    startup.fromExec.Max() <= MaxFirstFrameMs ? "ok" : "MISS");
+    }
+    const double peakMiB = static_cast<double>(conditions.peakKiB) / 1024.0;
+    const double childMiB = static_cast<double>(startup.peakKiB) / 1024.0;
+    std::printf("peak memory: %.1f MiB after all rows, %.1f MiB at the first frame  %s\n", peakMiB, childMiB,
+                peakMiB < MaxPeakMiB ? "ok" : "MISS");
+    std::fflush(stdout);
+}
