@@ -5,6 +5,8 @@
 
 #include <QEventLoop>
 
+#include <sched.h>
+
 #include <cstdlib>
 
 namespace {
@@ -60,6 +62,8 @@ void RowResult::Merge(const RowResult &more)
     period.Append(more.period);
     sleepLate.Append(more.sleepLate);
     handOff.Append(more.handOff);
+    handOffSameCpu.Append(more.handOffSameCpu);
+    handOffOtherCpu.Append(more.handOffOtherCpu);
     run.Append(more.run);
     back.Append(more.back);
     guiCpu += more.guiCpu;
@@ -122,7 +126,8 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
         lane->lastStart = 0;
         lane->lastEnd = 0;
         lane->ticks = 0;
-        for (Samples *series : {&lane->period, &lane->sleepLate, &lane->handOff, &lane->run, &lane->back}) {
+        for (Samples *series : {&lane->period, &lane->sleepLate, &lane->handOff, &lane->run, &lane->back,
+                                &lane->handOffSameCpu, &lane->handOffOtherCpu}) {
             series->Clear();
             series->Reserve(expectedTicks);
         }
@@ -157,6 +162,8 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
         row.period.Append(lane->period);
         row.sleepLate.Append(lane->sleepLate);
         row.handOff.Append(lane->handOff);
+        row.handOffSameCpu.Append(lane->handOffSameCpu);
+        row.handOffOtherCpu.Append(lane->handOffOtherCpu);
         row.run.Append(lane->run);
         row.back.Append(lane->back);
     }
@@ -175,6 +182,8 @@ void TimingBench::Tick(Lane &lane)
             const std::int64_t deadline = lane.probe.DeadlineNs();
             lane.sleepLate.Add(Microseconds(woke - deadline));
             lane.handOff.Add(Microseconds(start - woke));
+            (sched_getcpu() == lane.probe.WokeOn() ? lane.handOffSameCpu : lane.handOffOtherCpu)
+                .Add(Microseconds(start - woke));
             if (lane.lastEnd != 0)
                 lane.back.Add(Microseconds(lane.probe.FromNs() - lane.lastEnd));
         }

@@ -35,6 +35,10 @@ struct RowResult
     Samples handOff;
     Samples run;
     Samples back;
+    // The hand-offs split by where the handler ran: on the processor the worker woke on, or on
+    // another one (which, if idle, had to be woken first).
+    Samples handOffSameCpu;
+    Samples handOffOtherCpu;
     // Over the span, in microseconds.
     double guiCpu = 0.0;
     double processCpu = 0.0;
@@ -86,6 +90,8 @@ private:
         Samples handOff;
         Samples run;
         Samples back;
+        Samples handOffSameCpu;
+        Samples handOffOtherCpu;
     };
 
     void Tick(Lane &lane);

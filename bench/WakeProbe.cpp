@@ -2,6 +2,8 @@
 
 #include "bench/Clocks.h"
 
+#include <sched.h>
+
 void WakeProbe::Sleeping(std::chrono::steady_clock::time_point start, std::uint32_t milliseconds) noexcept
 {
     // steady_clock is CLOCK_MONOTONIC in nanoseconds, the bench's own clock.
@@ -14,4 +16,5 @@ void WakeProbe::Sleeping(std::chrono::steady_clock::time_point start, std::uint3
 void WakeProbe::Woke() noexcept
 {
     woke.store(MonotonicNs(), std::memory_order_relaxed);
+    wokeOn.store(sched_getcpu(), std::memory_order_relaxed);
 }

@@ -17,9 +17,12 @@ public:
     std::int64_t FromNs() const { return from.load(std::memory_order_relaxed); }
     std::int64_t DeadlineNs() const { return deadline.load(std::memory_order_relaxed); }
     std::int64_t WokeNs() const { return woke.load(std::memory_order_relaxed); }
+    // The processor the worker woke on.
+    int WokeOn() const { return wokeOn.load(std::memory_order_relaxed); }
 
 private:
     std::atomic<std::int64_t> from{0};
     std::atomic<std::int64_t> deadline{0};
     std::atomic<std::int64_t> woke{0};
+    std::atomic<int> wokeOn{-1};
 };

@@ -3,7 +3,7 @@
 //
 //   zandrix2-bench [--seconds S] [--rounds N] [--quick] [--intervals 1,11,51,101]
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
-//                  [--glib | --no-glib]
+//                  [--glib | --no-glib] [--no-repaint]
 //
 // Offscreen unless --x11 (the display in $DISPLAY) or --platform is given.
 
@@ -36,6 +36,8 @@ struct Options
     // a burst of load elsewhere on the machine spreads over all rows instead of spoiling one.
     int rounds = 3;
     int starts = 5;
+    // For finding what painting costs: the window paints nothing while the rows run.
+    bool noRepaint = false;
     bool firstFrame = false;
     bool platformGiven = false;
     bool x11 = false;
@@ -60,7 +62,7 @@ std::vector<std::string> Split(const char *list)
     std::fprintf(stderr,
                  "zandrix2-bench: %s\nusage: zandrix2-bench [--seconds S] [--rounds N] [--quick]\n"
                  "       [--intervals 1,11,51,101] [--drivers threaded,precise,coarse,bare] [--starts N]\n"
-                 "       [--x11 | --platform NAME] [--glib | --no-glib]\n",
+                 "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint]\n",
                  problem);
     std::exit(2);
 }
@@ -115,6 +117,8 @@ Options Parse(int argc, char **argv)
             options.starts = std::atoi(value());
         } else if (argument == "--first-frame") {
             options.firstFrame = true;
+        } else if (argument == "--no-repaint") {
+            options.noRepaint = true;
         } else if (argument == "--x11") {
             options.x11 = true;
         } else if (argument == "--glib" || argument == "--no-glib") {
@@ -180,6 +184,8 @@ int main(int argc, char *argv[])
         conditions.dispatcher = QAbstractEventDispatcher::instance()->metaObject()->className();
 
         TimingBench bench;
+        if (options.noRepaint)
+            bench.Form().setUpdatesEnabled(false);
         const auto span =
             std::chrono::milliseconds(static_cast<long>(options.seconds * 1000.0 / options.rounds));
         const auto warmUp = std::chrono::milliseconds(static_cast<long>(options.warmUp * 1000.0));
