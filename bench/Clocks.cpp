@@ -1,6 +1,10 @@
 #include "bench/Clocks.h"
 
+#include <fstream>
+#include <string>
+
 #include <sys/resource.h>
+#include <unistd.h>
 #include <time.h>
 
 namespace {
@@ -34,4 +38,18 @@ long PeakResidentKiB()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+double StolenMs()
+{
+    std::ifstream stat("/proc/stat");
+    std::string cpu;
+    unsigned long long fields[8] = {};
+    stat >> cpu;
+    for (unsigned long long &field : fields)
+        stat >> field;
+    if (!stat || cpu != "cpu")
+        return 0.0;
+    // user nice system idle iowait irq softirq steal, in clock ticks.
+    return static_cast<double>(fields[7]) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }

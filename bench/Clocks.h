@@ -9,3 +9,6 @@ std::int64_t ThreadCpuNs();
 std::int64_t ProcessCpuNs();
 // The largest resident set so far, in kibibytes.
 long PeakResidentKiB();
+// The time the hypervisor has kept this machine's processors from running it, summed over all of
+// them since boot, in milliseconds (the "steal" of /proc/stat; 0 where unknown).
+double StolenMs();

@@ -52,6 +52,7 @@ RowResult MeasureBareSleep(std::uint16_t interval, std::chrono::milliseconds spa
     std::atomic<bool> done{false};
 
     // The stand-in for the GUI thread.
+    const double stolen0 = StolenMs();
     std::thread receiver([&] {
         std::int64_t lastStart = 0;
         while (!done.load()) {
@@ -107,5 +108,6 @@ RowResult MeasureBareSleep(std::uint16_t interval, std::chrono::milliseconds spa
     sleeper.join();
     receiver.join();
     close(event);
+    row.stolenMs = StolenMs() - stolen0;
     return row;
 }

@@ -67,6 +67,7 @@ void RowResult::Merge(const RowResult &more)
     run.Append(more.run);
     back.Append(more.back);
     guiCpu += more.guiCpu;
+    stolenMs += more.stolenMs;
     processCpu += more.processCpu;
     rescues += more.rescues;
 }
@@ -137,11 +138,13 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
     RunEvents(warmUp);
 
     recording = true;
+    const double stolen0 = StolenMs();
     const std::int64_t wall0 = MonotonicNs();
     const std::int64_t gui0 = ThreadCpuNs();
     const std::int64_t process0 = ProcessCpuNs();
     RunEvents(span);
     const std::int64_t wall1 = MonotonicNs();
+    const double stolen1 = StolenMs();
     const std::int64_t gui1 = ThreadCpuNs();
     const std::int64_t process1 = ProcessCpuNs();
     recording = false;
@@ -154,6 +157,7 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
     row.driver = driver;
     row.interval = interval;
     row.seconds = static_cast<double>(wall1 - wall0) / 1e9;
+    row.stolenMs = stolen1 - stolen0;
     row.guiCpu = Microseconds(gui1 - gui0);
     row.processCpu = Microseconds(process1 - process0);
     row.rescues = rescues;

@@ -42,6 +42,8 @@ struct RowResult
     // Over the span, in microseconds.
     double guiCpu = 0.0;
     double processCpu = 0.0;
+    // Time stolen by the hypervisor from either processor during the span, in milliseconds.
+    double stolenMs = 0.0;
     // Times a cycle had to be put back on an empty field (0 unless the steering failed).
     int rescues = 0;
 
