@@ -90,6 +90,8 @@ void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &r
                 conditions.platform.c_str(), conditions.dispatcher.c_str(), conditions.secondsPerRow,
                 conditions.rounds,
                 conditions.loadBefore.c_str(), conditions.loadAfter.c_str());
+    if (!conditions.variant.empty())
+        std::printf("VARIANT, not the game as it is: %s\n", conditions.variant.c_str());
     std::printf("period in ms, the rest in us (means unless p99). A threaded period is its sleep + late (the\n"
                 "worker's wake-up after the sleep's deadline) + hand (worker wake-up to handler start) + run\n"
                 "(the handler) + back (handler end to the next sleep's start). h.same/h.other: hand-offs\n"

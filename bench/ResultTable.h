@@ -13,6 +13,8 @@ struct RunConditions
     std::string dispatcher;
     double secondsPerRow = 0.0;
     int rounds = 1;
+    // Anything that makes the run differ from the game as it is, e.g. "one cycle"; empty if none.
+    std::string variant;
     std::string loadBefore;
     std::string loadAfter;
     long peakKiB = 0;

@@ -234,6 +234,8 @@ void TimingBench::PlaceCycles()
 void TimingBench::Start(Driver driver, std::uint16_t interval)
 {
     for (Lane *lane : lanes) {
+        if (redOnly && lane == &blue)
+            continue;
         // The handlers score by their timer's interval, whichever driver calls them.
         lane->timer.setInterval(interval);
         switch (driver) {

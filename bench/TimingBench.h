@@ -67,6 +67,9 @@ public:
                       std::chrono::milliseconds span);
 
     TForm1 &Form() { return form; }
+    // Drives the red cycle alone (the blue one stands): shows what the two cycles' ticks cost
+    // each other.
+    void SetRedOnly(bool on) { redOnly = on; }
 
 private:
     struct Lane
@@ -110,6 +113,7 @@ private:
     std::array<Lane *, 2> lanes{&red, &blue};
     Driver current = Driver::Threaded;
     bool recording = false;
+    bool redOnly = false;
     int rescues = 0;
 };
 

@@ -3,7 +3,7 @@
 //
 //   zandrix2-bench [--seconds S] [--rounds N] [--quick] [--intervals 1,11,51,101]
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
-//                  [--glib | --no-glib] [--no-repaint]
+//                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
 //
 // Offscreen unless --x11 (the display in $DISPLAY) or --platform is given.
 
@@ -38,6 +38,8 @@ struct Options
     int starts = 5;
     // For finding what painting costs: the window paints nothing while the rows run.
     bool noRepaint = false;
+    // For finding what the two cycles cost each other: only the red one runs.
+    bool oneCycle = false;
     bool firstFrame = false;
     bool platformGiven = false;
     bool x11 = false;
@@ -62,7 +64,7 @@ std::vector<std::string> Split(const char *list)
     std::fprintf(stderr,
                  "zandrix2-bench: %s\nusage: zandrix2-bench [--seconds S] [--rounds N] [--quick]\n"
                  "       [--intervals 1,11,51,101] [--drivers threaded,precise,coarse,bare] [--starts N]\n"
-                 "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint]\n",
+                 "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n",
                  problem);
     std::exit(2);
 }
@@ -117,6 +119,8 @@ Options Parse(int argc, char **argv)
             options.starts = std::atoi(value());
         } else if (argument == "--first-frame") {
             options.firstFrame = true;
+        } else if (argument == "--one-cycle") {
+            options.oneCycle = true;
         } else if (argument == "--no-repaint") {
             options.noRepaint = true;
         } else if (argument == "--x11") {
@@ -169,6 +173,10 @@ int main(int argc, char *argv[])
     RunConditions conditions;
     conditions.secondsPerRow = options.seconds;
     conditions.rounds = options.rounds;
+    if (options.oneCycle)
+        conditions.variant += "only the red cycle runs; ";
+    if (options.noRepaint)
+        conditions.variant += "the window paints nothing; ";
     conditions.loadBefore = LoadAverages();
 
     // Start-up first, while this process holds no window of its own yet.
@@ -186,6 +194,7 @@ int main(int argc, char *argv[])
         TimingBench bench;
         if (options.noRepaint)
             bench.Form().setUpdatesEnabled(false);
+        bench.SetRedOnly(options.oneCycle);
         const auto span =
             std::chrono::milliseconds(static_cast<long>(options.seconds * 1000.0 / options.rounds));
         const auto warmUp = std::chrono::milliseconds(static_cast<long>(options.warmUp * 1000.0));
