@@ -2,7 +2,6 @@
 
 #include "platform/FailureReport.h"
 
-#include <algorithm>
 #include <utility>
 
 TTimerThread::TTimerThread(TThreadedTimer &owner, THandOff &guiHandOff)
@@ -20,31 +19,19 @@ TTimerThread::~TTimerThread()
 
 void TTimerThread::Execute()
 {
-    Clock::time_point sleepFrom = Clock::now();
     for (;;) {
         const std::uint32_t milliseconds = SleepInterval.load();
         TTimerProbe *const probe = Probe.load(std::memory_order_acquire);
         if (probe)
-            probe->Sleeping(sleepFrom, milliseconds);
-        if (!SleepUntil(sleepFrom + std::chrono::milliseconds(milliseconds)))
+            probe->Sleeping(std::chrono::steady_clock::now(), milliseconds);
+        if (!Sleep(milliseconds))
             return;
         if (probe)
             probe->Woke();
-        callEnded->store(0, std::memory_order_relaxed);
-        handOff.Run([this, ended = callEnded] {
-            DoTimer();
-            // `this` may be gone by now; `ended` is the call's own.
-            ended->store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
-        });
+        handOff.Run([this] { DoTimer(); });
         // Parked during the hand-off (typically by the handler itself): stay here until released.
         if (!WaitWhileParked())
             return;
-        // A release after the handler returned starts a full sleep of its own. (A call withdrawn
-        // unrun leaves no time: then the sleep starts now.)
-        const Clock::rep ended = callEnded->load(std::memory_order_relaxed);
-        const Clock::time_point returned =
-            ended != 0 ? Clock::time_point(Clock::duration(ended)) : Clock::now();
-        sleepFrom = std::max(returned, ReleasedAt());
     }
 }
 

@@ -26,9 +26,7 @@ public:
 
 // The worker of a threaded timer: sleeps for the interval, hands the tick to the GUI thread and
 // waits until the handler has returned, then sleeps again. No catch-up: a slow handler stretches
-// the period. The next sleep is counted from the moment the handler returned (or the worker was
-// released, if that came later), not from when the worker got to run again: on a busy or virtual
-// machine that wake-up alone can take a tenth of a millisecond, and it would lengthen every period.
+// the period.
 class TTimerThread : public TThread
 {
 public:
@@ -50,11 +48,6 @@ protected:
 
 private:
     THandOff &handOff;
-    // When the last handed-off call returned, in steady-clock ticks (0: it did not run); written on
-    // the GUI thread. Shared with every call, since a handler that destroys its own timer destroys
-    // this worker too.
-    std::shared_ptr<std::atomic<Clock::rep>> callEnded =
-        std::make_shared<std::atomic<Clock::rep>>(0);
 };
 
 // Calls OnTimer every Interval milliseconds, on the GUI thread, one tick at a time. The worker runs

@@ -27,7 +27,6 @@ void TThread::Release()
         if (stopping)
             return;
         parked = false;
-        released = Clock::now();
         if (!thread.joinable())
             thread = std::thread(&TThread::Main, this);
     }
@@ -89,13 +88,14 @@ void TThread::Main()
     Execute();
 }
 
-bool TThread::SleepUntil(Clock::time_point deadline)
+bool TThread::Sleep(std::uint32_t milliseconds)
 {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     std::unique_lock lock(mutex);
     while (!stopping) {
         if (parked)
             wake.wait(lock);
-        else if (Clock::now() >= deadline)
+        else if (std::chrono::steady_clock::now() >= deadline)
             return true;
         else
             wake.wait_until(lock, deadline);
@@ -108,10 +108,4 @@ bool TThread::WaitWhileParked()
     std::unique_lock lock(mutex);
     wake.wait(lock, [this] { return stopping || !parked; });
     return !stopping;
-}
-
-TThread::Clock::time_point TThread::ReleasedAt() const
-{
-    std::lock_guard lock(mutex);
-    return released;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -19,10 +18,10 @@ enum TThreadPriority : std::uint8_t {
 };
 
 // A worker thread that another thread can park and release without ever waiting for it. Parking
-// is a flag the worker looks at in SleepUntil() and WaitWhileParked(): a parked worker delivers
-// nothing new, and a released one goes on where it stood (a parked sleep keeps its deadline). The
-// thread itself starts at the first release. Destruction wakes the worker and joins it; the worker
-// sees SleepUntil() or WaitWhileParked() return false and must leave Execute() without doing more.
+// is a flag the worker looks at in Sleep() and WaitWhileParked(): a parked worker delivers nothing
+// new, and a released one goes on where it stood (a parked sleep keeps its deadline). The thread
+// itself starts at the first release. Destruction wakes the worker and joins it; the worker sees
+// Sleep() or WaitWhileParked() return false and must leave Execute() without doing more.
 class TThread
 {
 public:
@@ -51,15 +50,11 @@ public:
 protected:
     virtual void Execute() = 0;
 
-    using Clock = std::chrono::steady_clock;
-
-    // From the worker: sleeps until the deadline, and for as long as the thread is parked (a
-    // parked sleep keeps its deadline). Returns false when the thread is being stopped.
-    bool SleepUntil(Clock::time_point deadline);
+    // From the worker: sleeps until `milliseconds` after the call, and for as long as the thread
+    // is parked. Returns false when the thread is being stopped.
+    bool Sleep(std::uint32_t milliseconds);
     // From the worker: waits while the thread is parked. Returns false when it is being stopped.
     bool WaitWhileParked();
-    // From the worker: when the thread was last released.
-    Clock::time_point ReleasedAt() const;
 
 private:
     void Main();
@@ -69,7 +64,6 @@ private:
     std::condition_variable wake;
     bool parked = true;
     bool stopping = false;
-    Clock::time_point released;
     std::thread thread;
     std::mutex priorityMutex;
     std::atomic<TThreadPriority> priority{tpNormal};
