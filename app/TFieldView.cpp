@@ -2,8 +2,20 @@
 
 #include "game/TFieldSurface.h"
 
+#include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// What a screen of unknown rate is taken to show, and the bounds for one that says.
+constexpr double DefaultRefreshRate = 60.0;
+constexpr double MinRefreshRate = 30.0;
+constexpr double MaxRefreshRate = 240.0;
+} // namespace
 
 TFieldView::TFieldView(const TFieldSurface &shown, QWidget *parent)
     : QWidget(parent)
@@ -14,6 +26,10 @@ TFieldView::TFieldView(const TFieldSurface &shown, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
+
+    deferredRepaint.setSingleShot(true);
+    deferredRepaint.setTimerType(Qt::PreciseTimer);
+    connect(&deferredRepaint, &QTimer::timeout, this, &TFieldView::RepaintWindowNow);
 }
 
 void TFieldView::paintEvent(QPaintEvent *event)
@@ -22,4 +38,55 @@ void TFieldView::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QRect dirty = event->rect();
     painter.drawImage(dirty, surface.Image(), dirty);
+}
+
+// Each movement tick changes a pixel of the field and a score on the side panel, up to two
+// thousand times a second with both cycles at full speed, and Qt would repaint the window and hand
+// it to the display server after every one of them: far more often than any screen shows a
+// frame, and on X11 that alone costs more than the ticks themselves. So the window's repaint
+// requests are held back to one per screen frame; whatever became dirty meanwhile is painted
+// together with the next one. Exposing the window and repaint() still paint at once.
+void TFieldView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    QWidget *shownIn = window();
+    if (shownIn == pacedWindow || shownIn == this)
+        return;
+    if (pacedWindow)
+        pacedWindow->removeEventFilter(this);
+    pacedWindow = shownIn;
+    pacedWindow->installEventFilter(this);
+}
+
+bool TFieldView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::UpdateRequest || watched != pacedWindow)
+        return QWidget::eventFilter(watched, event);
+    const int frame = FrameMilliseconds();
+    if (repaintDue || !sinceLastRepaint.isValid() || sinceLastRepaint.elapsed() >= frame) {
+        repaintDue = false;
+        deferredRepaint.stop();
+        sinceLastRepaint.start();
+        return false;
+    }
+    // Qt sends no further request until this one has been handled, so one is owed later.
+    if (!deferredRepaint.isActive())
+        deferredRepaint.start(static_cast<int>(std::max<qint64>(frame - sinceLastRepaint.elapsed(), 1)));
+    return true;
+}
+
+int TFieldView::FrameMilliseconds() const
+{
+    double rate = DefaultRefreshRate;
+    if (const QScreen *shownOn = screen(); shownOn != nullptr && shownOn->refreshRate() > 0.0)
+        rate = std::clamp(shownOn->refreshRate(), MinRefreshRate, MaxRefreshRate);
+    return static_cast<int>(std::floor(1000.0 / rate));
+}
+
+void TFieldView::RepaintWindowNow()
+{
+    if (!pacedWindow)
+        return;
+    repaintDue = true;
+    QCoreApplication::postEvent(pacedWindow, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
 }

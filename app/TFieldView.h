@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class TFieldSurface;
@@ -15,7 +18,18 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    int FrameMilliseconds() const;
+    void RepaintWindowNow();
+
     const TFieldSurface &surface;
+
+    // The window the view lives in paints at most once per frame of the screen (see the source).
+    QPointer<QWidget> pacedWindow;
+    QElapsedTimer sinceLastRepaint;
+    QTimer deferredRepaint;
+    bool repaintDue = false;
 };

@@ -19,7 +19,15 @@ TTimerThread::~TTimerThread()
 
 void TTimerThread::Execute()
 {
-    while (Sleep(SleepInterval.load())) {
+    for (;;) {
+        const std::uint32_t milliseconds = SleepInterval.load();
+        TTimerProbe *const probe = Probe.load(std::memory_order_acquire);
+        if (probe)
+            probe->Sleeping(std::chrono::steady_clock::now(), milliseconds);
+        if (!Sleep(milliseconds))
+            return;
+        if (probe)
+            probe->Woke();
         handOff.Run([this] { DoTimer(); });
         // Parked during the hand-off (typically by the handler itself): stay here until released.
         if (!WaitWhileParked())

@@ -4,11 +4,25 @@
 #include "platform/TThread.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 class TThreadedTimer;
+
+// Watches a timer's worker for timing measurements; the game itself sets none. Its calls come on
+// the worker thread, so they must be quick and must not throw.
+class TTimerProbe
+{
+public:
+    virtual ~TTimerProbe() = default;
+    // Right before the worker sleeps until `milliseconds` after `from`.
+    virtual void Sleeping(std::chrono::steady_clock::time_point from,
+                          std::uint32_t milliseconds) noexcept = 0;
+    // Right after the sleep has ended, before the tick is handed over.
+    virtual void Woke() noexcept = 0;
+};
 
 // The worker of a threaded timer: sleeps for the interval, hands the tick to the GUI thread and
 // waits until the handler has returned, then sleeps again. No catch-up: a slow handler stretches
@@ -22,6 +36,9 @@ public:
     TThreadedTimer &OwnerTimer;
     // The worker's copy of the interval; written by the GUI thread, read by the worker.
     std::atomic<std::uint32_t> SleepInterval{0};
+    // Optional; null costs one load per tick. A probe once set must outlive the timer, since the
+    // worker may be inside one of its calls whenever it is changed.
+    std::atomic<TTimerProbe *> Probe{nullptr};
 
     // Runs on the GUI thread through the hand-off.
     void DoTimer();

@@ -1,0 +1,259 @@
+#include "bench/TimingBench.h"
+
+#include "bench/Clocks.h"
+#include "game/Headings.h"
+
+#include <QEventLoop>
+
+#include <sched.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Each cycle has half the field to itself, well clear of the edges; a band holds some 79 000
+// steps, far more than one measured span needs.
+constexpr Serpentine::Band RedBand{4, 598, 4, 270};
+constexpr Serpentine::Band BlueBand{4, 598, 282, 548};
+
+// Bindings of our own, so that no settings file can leave a cycle without its steering keys.
+constexpr char RedLeft = 'q';
+constexpr char RedRight = 'w';
+constexpr char BlueLeft = 'o';
+constexpr char BlueRight = 'p';
+
+double Microseconds(std::int64_t nanoseconds)
+{
+    return static_cast<double>(nanoseconds) / 1000.0;
+}
+
+} // namespace
+
+const char *DriverName(Driver driver)
+{
+    switch (driver) {
+    case Driver::Threaded: return "TThreadedTimer";
+    case Driver::QtPrecise: return "QTimer precise";
+    case Driver::QtCoarse: return "QTimer coarse";
+    case Driver::BareSleep: return "bare sleep";
+    }
+    return "?";
+}
+
+TimingBench::Lane::Lane(Serpentine steering, std::uint16_t &headX, std::uint16_t &headY, std::uint8_t &dir,
+                        QChar left, QChar right, TThreadedTimer &movement, void (TForm1::*tick)(QObject *),
+                        WakeProbe &watch)
+    : path(steering)
+    , x(headX)
+    , y(headY)
+    , heading(dir)
+    , leftKey(left)
+    , rightKey(right)
+    , timer(movement)
+    , handler(tick)
+    , probe(watch)
+{
+}
+
+void RowResult::Merge(const RowResult &more)
+{
+    seconds += more.seconds;
+    ticks += more.ticks;
+    period.Append(more.period);
+    sleepLate.Append(more.sleepLate);
+    handOff.Append(more.handOff);
+    handOffSameCpu.Append(more.handOffSameCpu);
+    handOffOtherCpu.Append(more.handOffOtherCpu);
+    run.Append(more.run);
+    back.Append(more.back);
+    guiCpu += more.guiCpu;
+    stolenMs += more.stolenMs;
+    processCpu += more.processCpu;
+    rescues += more.rescues;
+}
+
+void RunEvents(std::chrono::milliseconds duration)
+{
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+TimingBench::TimingBench()
+    : red(Serpentine(RedBand), form.redx, form.redy, form.reddir, QLatin1Char(RedLeft),
+          QLatin1Char(RedRight), form.hiresTimer1, &TForm1::hiresTimer1Timer, probes[0])
+    , blue(Serpentine(BlueBand), form.bluex, form.bluey, form.bluedir, QLatin1Char(BlueLeft),
+           QLatin1Char(BlueRight), form.hiresTimer2, &TForm1::HiResTimer2Timer, probes[1])
+{
+    form.show();
+    form.activateWindow();
+    RunEvents(std::chrono::milliseconds(100));
+
+    form.twoplayer = true;
+    form.startgame(nullptr);
+    // No bonuses: a label would land on the serpentines, and collecting one restarts this timer.
+    form.Timer1.stop();
+    form.leftkeya = QString(QLatin1Char(RedLeft));
+    form.rightkeya = QString(QLatin1Char(RedRight));
+    form.leftkeyb = QString(QLatin1Char(BlueLeft));
+    form.rightkeyb = QString(QLatin1Char(BlueRight));
+    for (QString *unused : {&form.fasta, &form.slowa, &form.jumpa, &form.fastb, &form.slowb, &form.jumpb})
+        unused->clear();
+
+    for (Lane *lane : lanes) {
+        lane->timer.setEnabled(false);
+        lane->timer.TimerThread().Probe = &lane->probe;
+        lane->timer.setOnTimer([this, lane](TThreadedTimer *) { Tick(*lane); });
+        QObject::connect(&lane->qtTimer, &QTimer::timeout, &form, [this, lane] { Tick(*lane); });
+    }
+}
+
+TimingBench::~TimingBench()
+{
+    StopAll();
+}
+
+RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chrono::milliseconds warmUp,
+                               std::chrono::milliseconds span)
+{
+    form.clearfield();
+    PlaceCycles();
+    RunEvents(std::chrono::milliseconds(50));
+
+    current = driver;
+    rescues = 0;
+    const auto expectedTicks = static_cast<std::size_t>(span.count() / interval + 16);
+    for (Lane *lane : lanes) {
+        lane->lastStart = 0;
+        lane->lastEnd = 0;
+        lane->ticks = 0;
+        for (Samples *series : {&lane->period, &lane->sleepLate, &lane->handOff, &lane->run, &lane->back,
+                                &lane->handOffSameCpu, &lane->handOffOtherCpu}) {
+            series->Clear();
+            series->Reserve(expectedTicks);
+        }
+    }
+
+    Start(driver, interval);
+    RunEvents(warmUp);
+
+    recording = true;
+    const double stolen0 = StolenMs();
+    const std::int64_t wall0 = MonotonicNs();
+    const std::int64_t gui0 = ThreadCpuNs();
+    const std::int64_t process0 = ProcessCpuNs();
+    RunEvents(span);
+    const std::int64_t wall1 = MonotonicNs();
+    const double stolen1 = StolenMs();
+    const std::int64_t gui1 = ThreadCpuNs();
+    const std::int64_t process1 = ProcessCpuNs();
+    recording = false;
+
+    StopAll();
+    // A tick already handed over is dropped when it arrives; let it arrive here.
+    RunEvents(std::chrono::milliseconds(20));
+
+    RowResult row;
+    row.driver = driver;
+    row.interval = interval;
+    row.seconds = static_cast<double>(wall1 - wall0) / 1e9;
+    row.stolenMs = stolen1 - stolen0;
+    row.guiCpu = Microseconds(gui1 - gui0);
+    row.processCpu = Microseconds(process1 - process0);
+    row.rescues = rescues;
+    for (const Lane *lane : lanes) {
+        row.ticks += lane->ticks;
+        row.period.Append(lane->period);
+        row.sleepLate.Append(lane->sleepLate);
+        row.handOff.Append(lane->handOff);
+        row.handOffSameCpu.Append(lane->handOffSameCpu);
+        row.handOffOtherCpu.Append(lane->handOffOtherCpu);
+        row.run.Append(lane->run);
+        row.back.Append(lane->back);
+    }
+    return row;
+}
+
+void TimingBench::Tick(Lane &lane)
+{
+    const std::int64_t start = MonotonicNs();
+    if (recording) {
+        ++lane.ticks;
+        if (lane.lastStart != 0)
+            lane.period.Add(Microseconds(start - lane.lastStart));
+        if (current == Driver::Threaded) {
+            const std::int64_t woke = lane.probe.WokeNs();
+            const std::int64_t deadline = lane.probe.DeadlineNs();
+            lane.sleepLate.Add(Microseconds(woke - deadline));
+            lane.handOff.Add(Microseconds(start - woke));
+            (sched_getcpu() == lane.probe.WokeOn() ? lane.handOffSameCpu : lane.handOffOtherCpu)
+                .Add(Microseconds(start - woke));
+            if (lane.lastEnd != 0)
+                lane.back.Add(Microseconds(lane.probe.FromNs() - lane.lastEnd));
+        }
+    }
+    lane.lastStart = start;
+    Steer(lane);
+    (form.*lane.handler)(nullptr);
+    lane.lastEnd = MonotonicNs();
+    if (recording)
+        lane.run.Add(Microseconds(lane.lastEnd - start));
+}
+
+void TimingBench::Steer(Lane &lane)
+{
+    if (lane.path.UsedUp(lane.y)) {
+        form.clearfield();
+        PlaceCycles();
+    }
+    const int turns = lane.path.TurnsBefore(lane.x, lane.y, lane.heading);
+    for (int i = 0; i < std::abs(turns); ++i) {
+        QChar key = turns > 0 ? lane.leftKey : lane.rightKey;
+        form.FormKeyPress(nullptr, key);
+    }
+
+    // Should the path ever lead into a wall, the crash window would stop the measurement: start
+    // afresh instead, and say so in the results.
+    std::uint16_t x = lane.x;
+    std::uint16_t y = lane.y;
+    Advance(x, y, lane.heading, 1);
+    const std::uint32_t ahead = form.GetPixel(x, y);
+    if (ahead != FieldColour::Black && ahead != FieldColour::Yellow) {
+        ++rescues;
+        form.clearfield();
+        PlaceCycles();
+    }
+}
+
+void TimingBench::PlaceCycles()
+{
+    for (Lane *lane : lanes)
+        lane->path.Place(lane->x, lane->y, lane->heading);
+}
+
+void TimingBench::Start(Driver driver, std::uint16_t interval)
+{
+    for (Lane *lane : lanes) {
+        if (redOnly && lane == &blue)
+            continue;
+        // The handlers score by their timer's interval, whichever driver calls them.
+        lane->timer.setInterval(interval);
+        switch (driver) {
+        case Driver::Threaded: lane->timer.setEnabled(true); break;
+        case Driver::QtPrecise:
+        case Driver::QtCoarse:
+            lane->qtTimer.setTimerType(driver == Driver::QtPrecise ? Qt::PreciseTimer : Qt::CoarseTimer);
+            lane->qtTimer.start(interval);
+            break;
+        case Driver::BareSleep: break;
+        }
+    }
+}
+
+void TimingBench::StopAll()
+{
+    for (Lane *lane : lanes) {
+        lane->timer.setEnabled(false);
+        lane->qtTimer.stop();
+    }
+}

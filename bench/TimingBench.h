@@ -1,0 +1,121 @@
+#pragma once
+
+#include "app/TForm1.h"
+#include "bench/Samples.h"
+#include "bench/Serpentine.h"
+#include "bench/WakeProbe.h"
+
+#include <QTimer>
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+// What drives the two movement handlers: the game's own threaded timers, or a QTimer per cycle
+// in one of its two modes (what a Qt game would use). A bare sleep drives nothing: it shows what
+// the machine adds to any sleep.
+enum class Driver { Threaded, QtPrecise, QtCoarse, BareSleep };
+const char *DriverName(Driver driver);
+
+// The figures of one driver at one step interval, over one measured span.
+struct RowResult
+{
+    Driver driver = Driver::Threaded;
+    std::uint16_t interval = 0;
+    double seconds = 0.0;
+    std::size_t ticks = 0;
+    // Both cycles pooled, in microseconds. A threaded timer's period is its sleep plus the other
+    // four: how late the worker woke after the sleep's deadline, the hand-off from the worker's
+    // wake-up to the handler's start, the handler's run (steering included), and the way back
+    // from the handler's end to the worker's next sleep. Those four only for the threaded timers,
+    // but the run for every driver.
+    Samples period;
+    Samples sleepLate;
+    Samples handOff;
+    Samples run;
+    Samples back;
+    // The hand-offs split by where the handler ran: on the processor the worker woke on, or on
+    // another one (which, if idle, had to be woken first).
+    Samples handOffSameCpu;
+    Samples handOffOtherCpu;
+    // Over the span, in microseconds.
+    double guiCpu = 0.0;
+    double processCpu = 0.0;
+    // Time stolen by the hypervisor from either processor during the span, in milliseconds.
+    double stolenMs = 0.0;
+    // Times a cycle had to be put back on an empty field (0 unless the steering failed).
+    int rescues = 0;
+
+    // Adds another span of the same driver and interval.
+    void Merge(const RowResult &more);
+};
+
+// Plays a two-player game in the real main window and measures every movement tick. Both cycles
+// are steered along serpentines through the game's own key handler, so the real tick handlers
+// run, trails, side panel and all, without ever crashing.
+class TimingBench
+{
+public:
+    TimingBench();
+    ~TimingBench();
+    TimingBench(const TimingBench &) = delete;
+    TimingBench &operator=(const TimingBench &) = delete;
+
+    // Drives both cycles for the warm-up (not measured), then measures for the span.
+    RowResult Measure(Driver driver, std::uint16_t interval, std::chrono::milliseconds warmUp,
+                      std::chrono::milliseconds span);
+
+    TForm1 &Form() { return form; }
+    // Drives the red cycle alone (the blue one stands): shows what the two cycles' ticks cost
+    // each other.
+    void SetRedOnly(bool on) { redOnly = on; }
+
+private:
+    struct Lane
+    {
+        Lane(Serpentine path, std::uint16_t &x, std::uint16_t &y, std::uint8_t &heading, QChar leftKey,
+             QChar rightKey, TThreadedTimer &timer, void (TForm1::*handler)(QObject *), WakeProbe &probe);
+
+        Serpentine path;
+        std::uint16_t &x;
+        std::uint16_t &y;
+        std::uint8_t &heading;
+        QChar leftKey;
+        QChar rightKey;
+        TThreadedTimer &timer;
+        void (TForm1::*handler)(QObject *);
+        WakeProbe &probe;
+        QTimer qtTimer;
+        std::int64_t lastStart = 0;
+        std::int64_t lastEnd = 0;
+        std::size_t ticks = 0;
+        Samples period;
+        Samples sleepLate;
+        Samples handOff;
+        Samples run;
+        Samples back;
+        Samples handOffSameCpu;
+        Samples handOffOtherCpu;
+    };
+
+    void Tick(Lane &lane);
+    void Steer(Lane &lane);
+    void PlaceCycles();
+    void Start(Driver driver, std::uint16_t interval);
+    void StopAll();
+
+    // Declared before the window: a probe must outlive the timer it watches.
+    std::array<WakeProbe, 2> probes;
+    TForm1 form;
+    Lane red;
+    Lane blue;
+    std::array<Lane *, 2> lanes{&red, &blue};
+    Driver current = Driver::Threaded;
+    bool recording = false;
+    bool redOnly = false;
+    int rescues = 0;
+};
+
+// Runs the GUI thread's event loop for a while.
+void RunEvents(std::chrono::milliseconds duration);
