@@ -28,16 +28,11 @@ void TForm1::startgame(QObject *)
 
     if (newctrls) {
         // Only the first character of a binding counts; an empty one binds no key.
-        const TProfileFile settings = TProfileFile::Settings();
         const std::array<QString *, ControlsSection::Bindings.size()> bindings{
             &leftkeya, &rightkeya, &leftkeyb, &rightkeyb, &fasta, &fastb, &slowa, &slowb, &jumpa, &jumpb};
-        for (std::size_t i = 0; i < bindings.size(); ++i) {
-            const ControlsSection::Binding &binding = ControlsSection::Bindings.at(i);
-            *bindings.at(i) = settings
-                                  .ReadString(QLatin1String(ControlsSection::Name), QLatin1String(binding.key),
-                                              QLatin1String(binding.defaultValue))
-                                  .left(1);
-        }
+        const QStringList values = ControlsSection::Read(TProfileFile::Settings());
+        for (std::size_t i = 0; i < bindings.size(); ++i)
+            *bindings.at(i) = values.at(static_cast<qsizetype>(i)).left(1);
         newctrls = false;
     }
 

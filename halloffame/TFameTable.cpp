@@ -24,12 +24,18 @@ QString NameKey(int rank)
 void TFameTable::Load(const TProfileFile &file)
 {
     for (const TFameList list : {TFameList::OnePlayer, TFameList::TwoPlayers}) {
-        const QString section = Section(list);
         const QString defaultName = DefaultName(list);
+        TProfileFile::KeyValues keys;
+        keys.reserve(2 * Ranks);
+        for (int rank = 1; rank <= Ranks; ++rank) {
+            keys.emplace_back(ScoreKey(rank), DefaultScore);
+            keys.emplace_back(NameKey(rank), defaultName);
+        }
+        const QStringList values = file.ReadStrings(Section(list), keys);
         for (int rank = 1; rank <= Ranks; ++rank) {
             TFameEntry &entry = At(list, rank);
-            entry.score = file.ReadString(section, ScoreKey(rank), DefaultScore);
-            entry.name = file.ReadString(section, NameKey(rank), defaultName);
+            entry.score = values.at(2 * (rank - 1));
+            entry.name = values.at(2 * (rank - 1) + 1);
         }
     }
 }

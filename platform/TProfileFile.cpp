@@ -64,6 +64,12 @@ QString TProfileFile::ReadString(const QString &section, const QString &key, con
     return TProfileText::ReadFrom(bytes.value_or(QByteArray()), section, key, defaultValue);
 }
 
+QStringList TProfileFile::ReadStrings(const QString &section, const KeyValues &keysAndDefaults) const
+{
+    const std::optional<QByteArray> bytes = ReadWhole(path);
+    return TProfileText::ReadFrom(bytes.value_or(QByteArray()), section, keysAndDefaults);
+}
+
 void TProfileFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
     WriteStrings(section, {{key, value}});

@@ -35,6 +35,9 @@ public:
     const QString &Path() const { return path; }
 
     QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
+    // Reads several keys of one section, each given with its default, with one reading of the
+    // file; the values come back in the order of the keys.
+    QStringList ReadStrings(const QString &section, const KeyValues &keysAndDefaults) const;
 
     // Writes one key.
     void WriteString(const QString &section, const QString &key, const QString &value);

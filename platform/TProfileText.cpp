@@ -269,11 +269,20 @@ QString TProfileText::Read(const QString &section, const QString &key, const QSt
 QString TProfileText::ReadFrom(const QByteArray &bytes, const QString &section, const QString &key,
                                const QString &defaultValue)
 {
-    // The same rules as Read(): the first section of the name, the first key of the name in it.
+    return ReadFrom(bytes, section, KeyValues{{key, defaultValue}}).constFirst();
+}
+
+QStringList TProfileText::ReadFrom(const QByteArray &bytes, const QString &section, const KeyValues &keysAndDefaults)
+{
+    // The same rules as Read(): the first section of the name, the first key of each name in it.
     const NameMatcher sectionName(CleanName(section));
-    const NameMatcher keyName(CleanName(key));
+    std::vector<NameMatcher> keyNames;
+    keyNames.reserve(keysAndDefaults.size());
+    for (const auto &keyAndDefault : keysAndDefaults)
+        keyNames.emplace_back(CleanName(keyAndDefault.first));
+    std::vector<std::optional<QString>> values(keysAndDefaults.size());
+    std::size_t stillMissing = values.size();
     bool inSection = false;
-    std::optional<QString> value;
     ForEachLine(bytes, ByteOrderMarkLength(bytes), [&](QByteArrayView text, QByteArrayView) {
         // Outside the section only a section header counts, and it starts with "[".
         if (!inSection) {
@@ -287,14 +296,22 @@ QString TProfileText::ReadFrom(const QByteArray &bytes, const QString &section, 
                 return false;
             inSection = sectionName.Matches(text.sliced(line.nameStart, line.nameLength));
         } else if (line.kind == Kind::Key && inSection) {
-            if (keyName.Matches(text.sliced(line.nameStart, line.nameLength))) {
-                value = Decode(text, line.valueStart, line.valueLength);
-                return false;
+            const QByteArrayView name = text.sliced(line.nameStart, line.nameLength);
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                if (!values[i] && keyNames[i].Matches(name)) {
+                    values[i] = Decode(text, line.valueStart, line.valueLength);
+                    --stillMissing;
+                }
             }
+            return stillMissing != 0;
         }
         return true;
     });
-    return Cut(value.value_or(defaultValue));
+    QStringList result;
+    result.reserve(static_cast<qsizetype>(values.size()));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        result << Cut(values[i].value_or(keysAndDefaults[i].second));
+    return result;
 }
 
 void TProfileText::Insert(std::size_t at, const QByteArray &text)

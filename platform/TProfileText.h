@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <utility>
@@ -44,6 +45,9 @@ public:
     // afresh for every value, so this is what keeps a large file quick to read.
     static QString ReadFrom(const QByteArray &bytes, const QString &section, const QString &key,
                             const QString &defaultValue);
+    // The same for several keys of one section, each given with its default; the values come
+    // back in the order of the keys.
+    static QStringList ReadFrom(const QByteArray &bytes, const QString &section, const KeyValues &keysAndDefaults);
 
     QByteArray Bytes() const;
 

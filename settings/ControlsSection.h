@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/TProfileFile.h"
+
+#include <QStringList>
+
 #include <array>
 
 // The "Controls" section of the settings file: the ten key bindings, in the order in which they
@@ -26,5 +30,15 @@ inline constexpr std::array<Binding, 10> Bindings{{
     {"jumpa", "d"},
     {"jumpb", "5"},
 }};
+
+// The ten bindings as the file has them (the defaults for missing keys), in the order above.
+inline QStringList Read(const TProfileFile &file)
+{
+    TProfileFile::KeyValues keys;
+    keys.reserve(Bindings.size());
+    for (const Binding &binding : Bindings)
+        keys.emplace_back(QString::fromLatin1(binding.key), QString::fromLatin1(binding.defaultValue));
+    return file.ReadStrings(QString::fromLatin1(Name), keys);
+}
 
 } // namespace ControlsSection

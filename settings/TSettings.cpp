@@ -90,14 +90,10 @@ void TSettings::showEvent(QShowEvent *event)
 
 void TSettings::FormActivate(QObject *)
 {
-    const TProfileFile file = TProfileFile::Settings();
+    const QStringList values = ControlsSection::Read(TProfileFile::Settings());
     const std::array<QLineEdit *, 10> boxes = Boxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        const ControlsSection::Binding &binding = ControlsSection::Bindings[i];
-        boxes[i]->setText(file.ReadString(QString::fromLatin1(ControlsSection::Name),
-                                          QString::fromLatin1(binding.key),
-                                          QString::fromLatin1(binding.defaultValue)));
-    }
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes[i]->setText(values.at(static_cast<qsizetype>(i)));
 }
 
 void TSettings::ctrlchange(QObject *)

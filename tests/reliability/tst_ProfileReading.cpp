@@ -1,6 +1,7 @@
-// The settings file is read in one pass that keeps nothing (TProfileText::ReadFrom), while writes
-// go through the whole text model. Both must find the same value for every name, whatever the
-// bytes: otherwise a key would read one value and be rewritten as another.
+// The settings file is read in one pass that keeps nothing (TProfileText::ReadFrom, one key or
+// several at once), while writes go through the whole text model. All must find the same value
+// for every name, whatever the bytes: otherwise a key would read one value and be rewritten as
+// another.
 #include "platform/TProfileText.h"
 
 #include <QRandomGenerator>
@@ -55,6 +56,18 @@ QString Disagreement(const QByteArray &text)
                 return QStringLiteral("[%1] %2: model \"%3\", one pass \"%4\" in %5")
                     .arg(section, key, whole, onePass, QString::fromLatin1(text.toPercentEncoding()));
             }
+        }
+        // All keys of the section at once, each with a default of its own.
+        TProfileText::KeyValues keys;
+        QStringList expected;
+        for (const QString &key : probes) {
+            keys.emplace_back(key, Missing + key);
+            expected << model.Read(section, key, Missing + key);
+        }
+        const QStringList together = TProfileText::ReadFrom(text, section, keys);
+        if (together != expected) {
+            return QStringLiteral("[%1] all keys at once: model \"%2\", one pass \"%3\" in %4")
+                .arg(section, expected.join(u'|'), together.join(u'|'), QString::fromLatin1(text.toPercentEncoding()));
         }
     }
     return {};
