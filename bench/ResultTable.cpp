@@ -92,14 +92,16 @@ void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &r
                 conditions.loadBefore.c_str(), conditions.loadAfter.c_str());
     if (!conditions.variant.empty())
         std::printf("VARIANT, not the game as it is: %s\n", conditions.variant.c_str());
-    std::printf("period in ms, the rest in us (means unless p99). A threaded period is its sleep + late (the\n"
-                "worker's wake-up after the sleep's deadline) + hand (worker wake-up to handler start) + run\n"
-                "(the handler) + back (handler end to the next sleep's start). h.same/h.other: hand-offs\n"
-                "whose handler ran on the worker's processor or on another, and x%%: the share of the latter.\n"
+    std::printf("period in ms, the rest in us (means unless p99). A threaded period is its sleep + start (the\n"
+                "handler's start after the sleep's end) + run (the handler) + back (handler end to the next\n"
+                "sleep's start). The worker means to wake `lead` before the sleep's end, wakes `late` after\n"
+                "that, and hands the tick over: hand (worker wake-up to handler start, the GUI thread's\n"
+                "active wait for the sleep's end included). h.same/h.other: hand-offs whose handler ran on\n"
+                "the worker's processor or on another, and x%%: the share of the latter.\n"
                 "GUI: CPU time of the GUI thread per tick and its share of one core. steal: processor\n"
                 "time in ms that the hypervisor withheld from this machine during the row (both processors).\n\n");
-    std::printf("%-15s %4s %8s %8s %8s %5s %5s %7s %6s %7s %3s %4s %4s %7s %5s %5s  %s\n", "driver",
-                "step", "ticks/s", "per.mean", "per.p99", "late", "hand", "hand.99", "h.same", "h.other", "x%",
+    std::printf("%-15s %4s %8s %8s %8s %5s %5s %5s %5s %7s %6s %7s %3s %4s %4s %7s %5s %5s  %s\n", "driver",
+                "step", "ticks/s", "per.mean", "per.p99", "start", "lead", "late", "hand", "hand.99", "h.same", "h.other", "x%",
                 "run", "back", "GUI us", "GUI%", "steal", "targets");
     for (const RowResult &row : rows) {
         const double ticksPerSecond = static_cast<double>(row.ticks) / row.seconds;
@@ -115,10 +117,10 @@ void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &r
             std::snprintf(otherShare, sizeof otherShare, "%.0f",
                           100.0 * static_cast<double>(row.handOffOtherCpu.Count())
                               / static_cast<double>(row.handOff.Count()));
-        std::printf("%-15s %4u %8.1f %8.3f %8.3f %5s %5s %7s %6s %7s %3s %4s %4s %7s %5s %5.0f  %s",
+        std::printf("%-15s %4u %8.1f %8.3f %8.3f %5s %5s %5s %5s %7s %6s %7s %3s %4s %4s %7s %5s %5.0f  %s",
                     DriverName(row.driver), static_cast<unsigned>(row.interval), ticksPerSecond,
                     row.period.Mean() / 1000.0, row.period.Percentile(99) / 1000.0,
-                    Micro(row.sleepLate, true).c_str(), Micro(row.handOff, true).c_str(),
+                    Micro(row.start, true).c_str(), Micro(row.lead, true).c_str(), Micro(row.sleepLate, true).c_str(), Micro(row.handOff, true).c_str(),
                     Micro(row.handOff, false).c_str(), Micro(row.handOffSameCpu, true).c_str(),
                     Micro(row.handOffOtherCpu, true).c_str(), otherShare, Micro(row.run, true).c_str(),
                     Micro(row.back, true).c_str(), perTick, guiShare, row.stolenMs, Missed(row).c_str());

@@ -60,7 +60,9 @@ void RowResult::Merge(const RowResult &more)
     seconds += more.seconds;
     ticks += more.ticks;
     period.Append(more.period);
+    lead.Append(more.lead);
     sleepLate.Append(more.sleepLate);
+    start.Append(more.start);
     handOff.Append(more.handOff);
     handOffSameCpu.Append(more.handOffSameCpu);
     handOffOtherCpu.Append(more.handOffOtherCpu);
@@ -127,7 +129,7 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
         lane->lastStart = 0;
         lane->lastEnd = 0;
         lane->ticks = 0;
-        for (Samples *series : {&lane->period, &lane->sleepLate, &lane->handOff, &lane->run, &lane->back,
+        for (Samples *series : {&lane->period, &lane->lead, &lane->sleepLate, &lane->start, &lane->handOff, &lane->run, &lane->back,
                                 &lane->handOffSameCpu, &lane->handOffOtherCpu}) {
             series->Clear();
             series->Reserve(expectedTicks);
@@ -164,7 +166,9 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
     for (const Lane *lane : lanes) {
         row.ticks += lane->ticks;
         row.period.Append(lane->period);
+        row.lead.Append(lane->lead);
         row.sleepLate.Append(lane->sleepLate);
+        row.start.Append(lane->start);
         row.handOff.Append(lane->handOff);
         row.handOffSameCpu.Append(lane->handOffSameCpu);
         row.handOffOtherCpu.Append(lane->handOffOtherCpu);
@@ -184,7 +188,10 @@ void TimingBench::Tick(Lane &lane)
         if (current == Driver::Threaded) {
             const std::int64_t woke = lane.probe.WokeNs();
             const std::int64_t deadline = lane.probe.DeadlineNs();
-            lane.sleepLate.Add(Microseconds(woke - deadline));
+            const std::int64_t wakeAt = lane.probe.WakeAtNs();
+            lane.lead.Add(Microseconds(deadline - wakeAt));
+            lane.sleepLate.Add(Microseconds(woke - wakeAt));
+            lane.start.Add(Microseconds(start - deadline));
             lane.handOff.Add(Microseconds(start - woke));
             (sched_getcpu() == lane.probe.WokeOn() ? lane.handOffSameCpu : lane.handOffOtherCpu)
                 .Add(Microseconds(start - woke));

@@ -25,13 +25,16 @@ struct RowResult
     std::uint16_t interval = 0;
     double seconds = 0.0;
     std::size_t ticks = 0;
-    // Both cycles pooled, in microseconds. A threaded timer's period is its sleep plus the other
-    // four: how late the worker woke after the sleep's deadline, the hand-off from the worker's
-    // wake-up to the handler's start, the handler's run (steering included), and the way back
-    // from the handler's end to the worker's next sleep. Those four only for the threaded timers,
-    // but the run for every driver.
+    // Both cycles pooled, in microseconds. A threaded timer's period is its sleep plus the handler's
+    // start after the sleep's end, plus the handler's run (steering included) and the way back
+    // from the handler's end to the start of the next sleep. How the start comes about: the worker
+    // means to wake `lead` before the sleep's end, wakes `sleepLate` after that, and hands the tick
+    // over (`handOff`: worker wake-up to handler start, including the GUI thread's active wait for
+    // the sleep's end). All but the run only for the threaded timers.
     Samples period;
+    Samples lead;
     Samples sleepLate;
+    Samples start;
     Samples handOff;
     Samples run;
     Samples back;
@@ -91,7 +94,9 @@ private:
         std::int64_t lastEnd = 0;
         std::size_t ticks = 0;
         Samples period;
+        Samples lead;
         Samples sleepLate;
+        Samples start;
         Samples handOff;
         Samples run;
         Samples back;

@@ -17,16 +17,25 @@ class TTimerProbe
 {
 public:
     virtual ~TTimerProbe() = default;
-    // Right before the worker sleeps until `milliseconds` after `from`.
-    virtual void Sleeping(std::chrono::steady_clock::time_point from,
-                          std::uint32_t milliseconds) noexcept = 0;
+    // Right before the worker sleeps: the tick is due `milliseconds` after `from`, and the worker
+    // means to wake at `wakeAt`, a little before that (see TTimerThread).
+    virtual void Sleeping(std::chrono::steady_clock::time_point from, std::uint32_t milliseconds,
+                          std::chrono::steady_clock::time_point wakeAt) noexcept = 0;
     // Right after the sleep has ended, before the tick is handed over.
     virtual void Woke() noexcept = 0;
 };
 
 // The worker of a threaded timer: sleeps for the interval, hands the tick to the GUI thread and
-// waits until the handler has returned, then sleeps again. No catch-up: a slow handler stretches
-// the period.
+// waits until the handler has returned; the next sleep counts from that return. No catch-up: a
+// slow handler stretches the period.
+//
+// Waking a sleeping thread, and through it the GUI thread, takes a machine a while (a tenth of a
+// millisecond or more in a virtual machine), and that would lengthen every period. So the worker
+// wakes that much before the sleep ends and hands the tick over at once, and the GUI thread waits
+// out the rest of the sleep actively: the handler starts when the sleep ends. How early is learned
+// from the last ticks and is at most 1/32 of the interval and 1 ms, which bounds the GUI thread's
+// active waiting to some 3 % of its time per timer. A timer stopped while its tick waits out the
+// sleep keeps that sleep's deadline, as a parked sleep does.
 class TTimerThread : public TThread
 {
 public:
@@ -40,14 +49,22 @@ public:
     // worker may be inside one of its calls whenever it is changed.
     std::atomic<TTimerProbe *> Probe{nullptr};
 
-    // Runs on the GUI thread through the hand-off.
-    void DoTimer();
-
 protected:
     void Execute() override;
 
 private:
+    struct HandedTick;
+
+    // How long before the end of a sleep of `milliseconds` the worker wakes.
+    std::chrono::nanoseconds Lead(std::uint32_t milliseconds) const;
+    // Runs on the GUI thread through the hand-off; false while the tick is early.
+    bool DoTimer(HandedTick &tick);
+    // Takes in how long one hand-off took from the worker's planned wake-up to the GUI thread.
+    void Learn(std::chrono::nanoseconds reach);
+
     THandOff &handOff;
+    // A high percentile of the recent hand-offs' reach (worker only, or before the start).
+    std::chrono::nanoseconds reachEstimate;
 };
 
 // Calls OnTimer every Interval milliseconds, on the GUI thread, one tick at a time. The worker runs

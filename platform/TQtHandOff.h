@@ -15,12 +15,14 @@ public:
     TQtHandOff();
     ~TQtHandOff() override;
 
-    void Run(std::function<void()> call) override;
+    void Run(std::function<bool()> call) override;
     void Close() override;
 
 private:
     struct Call;
     struct State;
+
+    static void Post(const std::shared_ptr<State> &state, const std::shared_ptr<Call> &job);
     // Held by every posted call too: a call whose handler destroys its own timer destroys this
     // hand-off while the call still runs, and must not find the worker's condition gone then.
     std::shared_ptr<State> state;

@@ -88,9 +88,8 @@ void TThread::Main()
     Execute();
 }
 
-bool TThread::Sleep(std::uint32_t milliseconds)
+bool TThread::SleepUntil(std::chrono::steady_clock::time_point deadline)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     std::unique_lock lock(mutex);
     while (!stopping) {
         if (parked)
@@ -103,9 +102,11 @@ bool TThread::Sleep(std::uint32_t milliseconds)
     return false;
 }
 
-bool TThread::WaitWhileParked()
+bool TThread::WaitWhileParked(bool *waited)
 {
     std::unique_lock lock(mutex);
+    if (waited)
+        *waited = parked && !stopping;
     wake.wait(lock, [this] { return stopping || !parked; });
     return !stopping;
 }

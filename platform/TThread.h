@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -18,10 +19,10 @@ enum TThreadPriority : std::uint8_t {
 };
 
 // A worker thread that another thread can park and release without ever waiting for it. Parking
-// is a flag the worker looks at in Sleep() and WaitWhileParked(): a parked worker delivers nothing
+// is a flag the worker looks at in SleepUntil() and WaitWhileParked(): a parked worker delivers nothing
 // new, and a released one goes on where it stood (a parked sleep keeps its deadline). The thread
 // itself starts at the first release. Destruction wakes the worker and joins it; the worker sees
-// Sleep() or WaitWhileParked() return false and must leave Execute() without doing more.
+// SleepUntil() or WaitWhileParked() return false and must leave Execute() without doing more.
 class TThread
 {
 public:
@@ -50,11 +51,12 @@ public:
 protected:
     virtual void Execute() = 0;
 
-    // From the worker: sleeps until `milliseconds` after the call, and for as long as the thread
-    // is parked. Returns false when the thread is being stopped.
-    bool Sleep(std::uint32_t milliseconds);
-    // From the worker: waits while the thread is parked. Returns false when it is being stopped.
-    bool WaitWhileParked();
+    // From the worker: sleeps until `deadline`, and for as long as the thread is parked. Returns
+    // false when the thread is being stopped.
+    bool SleepUntil(std::chrono::steady_clock::time_point deadline);
+    // From the worker: waits while the thread is parked. Returns false when it is being stopped,
+    // and tells in `waited` whether it was parked at all.
+    bool WaitWhileParked(bool *waited = nullptr);
 
 private:
     void Main();

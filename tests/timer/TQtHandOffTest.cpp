@@ -52,6 +52,7 @@ private slots:
                 ranOnGui = OnGuiThread();
                 QThread::msleep(30);
                 returnedTooEarly = returned;
+                return true;
             });
             returned = true;
         });
@@ -64,13 +65,40 @@ private slots:
         QVERIFY(!returnedTooEarly);
     }
 
+    // How a timer's tick that arrives early waits for its time without holding up the window.
+    void unfinishedCallRunsAgainAfterTheEventsThatCameMeanwhile()
+    {
+        TQtHandOff handOff;
+        QStringList order;
+        std::atomic<bool> returned{false};
+        std::thread worker([&] {
+            handOff.Run([&] {
+                order << QStringLiteral("call");
+                if (order.size() == 1) {
+                    QMetaObject::invokeMethod(
+                        QCoreApplication::instance(), [&] { order << QStringLiteral("posted"); },
+                        Qt::QueuedConnection);
+                    return false;
+                }
+                return true;
+            });
+            returned = true;
+        });
+        auto joinWorker = qScopeGuard([&] {
+            handOff.Close();
+            worker.join();
+        });
+        QTRY_VERIFY(returned);
+        QCOMPARE(order, QStringList({"call", "posted", "call"}));
+    }
+
     void closeReleasesABlockedWorkerWithoutRunningItsCall()
     {
         TQtHandOff handOff;
         std::atomic<bool> ran{false};
         std::atomic<bool> returned{false};
         std::thread worker([&] {
-            handOff.Run([&] { ran = true; });
+            handOff.Run([&] { return ran = true; });
             returned = true;
         });
         auto joinWorker = qScopeGuard([&] {
@@ -90,7 +118,7 @@ private slots:
         // Once closed, a call is refused at once.
         std::atomic<bool> refused{false};
         std::thread late([&] {
-            handOff.Run([&] { ran = true; });
+            handOff.Run([&] { return ran = true; });
             refused = true;
         });
         auto joinLate = qScopeGuard([&] { late.join(); });

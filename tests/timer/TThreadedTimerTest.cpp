@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -364,6 +365,57 @@ TEST_F(ThreadedTimerTest, TickQueuedBeforeTheTimerWasStoppedIsDroppedAndTheTimer
         way.restart(timer, Record());
         EXPECT_TRUE(PumpUntilTicks(1));
     }
+}
+
+// Notes when the sleep under way ends.
+class DueProbe : public TTimerProbe
+{
+public:
+    void Sleeping(Clock::time_point from, std::uint32_t milliseconds, Clock::time_point) noexcept override
+    {
+        due = from + std::chrono::milliseconds(milliseconds);
+    }
+    void Woke() noexcept override {}
+
+    std::atomic<Clock::time_point> due{};
+};
+
+// The worker hands its tick over a little before the sleep ends, and the GUI thread waits for the
+// end. A stop in that moment is a stop during the sleep: the sleep keeps its deadline.
+TEST_F(ThreadedTimerTest, StopWhileTheTickWaitsForTheSleepsEndKeepsItsDeadline)
+{
+    constexpr std::size_t kTeachingTicks = 8;
+    DueProbe probe;
+    TThreadedTimer timer(gui.MakeHandOff());
+    timer.TimerThread().Probe = &probe;
+    timer.setInterval(20);
+    timer.setOnTimer([&](TThreadedTimer *sender) {
+        ticks.push_back(Clock::now());
+        if (ticks.size() == kTeachingTicks)
+            sender->setInterval(320);
+    });
+    // A GUI thread slow to take the ticks teaches the worker to hand them over as early as it may.
+    for (std::size_t tick = 1; tick <= kTeachingTicks; ++tick) {
+        ASSERT_TRUE(gui.WaitForQueued(1, 2s));
+        std::this_thread::sleep_for(3ms);
+        ASSERT_TRUE(PumpUntilTicks(tick));
+    }
+    ASSERT_TRUE(gui.WaitForQueued(1, 2s));
+    if (Clock::now() > probe.due.load() - 100us)
+        GTEST_SKIP() << "the worker woke too late to hand over its tick early ("
+                     << std::chrono::duration_cast<std::chrono::microseconds>(probe.due.load() - Clock::now()).count()
+                     << " us before the sleep's end)";
+
+    timer.setEnabled(false);
+    gui.PumpFor(400ms); // past the deadline
+    EXPECT_EQ(ticks.size(), kTeachingTicks);
+    EXPECT_TRUE(timer.TimerThread().Parked());
+
+    const auto releasedAt = Clock::now();
+    timer.setEnabled(true);
+    ASSERT_TRUE(PumpUntilTicks(kTeachingTicks + 1));
+    // A new sleep would put the tick a whole interval after the release.
+    EXPECT_LT(ticks.back() - releasedAt, 160ms);
 }
 
 TEST_F(ThreadedTimerTest, PriorityChangeAppliesToTheWorkerAtOnceAndLosesNoTick)

@@ -20,7 +20,7 @@ class TestGuiThread
 {
     struct Call
     {
-        std::function<void()> run;
+        std::function<bool()> run;
         bool done = false;
         bool withdrawn = false;
     };
@@ -43,7 +43,7 @@ class TestGuiThread
         }
         ~HandOff() override { Close(); }
 
-        void Run(std::function<void()> run) override
+        void Run(std::function<bool()> run) override
         {
             auto call = std::make_shared<Call>();
             call->run = std::move(run);
@@ -129,13 +129,20 @@ private:
             call = std::move(queue->calls.front());
             queue->calls.pop_front();
         }
+        bool finished = true;
         try {
-            call->run();
+            finished = call->run();
         } catch (...) {
             ReportCurrentException();
         }
         std::lock_guard lock(queue->mutex);
-        call->done = true;
+        if (!finished) {
+            // Not finished: back behind whatever was queued meanwhile, unless withdrawn.
+            if (!call->withdrawn)
+                queue->calls.push_back(std::move(call));
+        } else {
+            call->done = true;
+        }
         queue->changed.notify_all();
         return true;
     }
