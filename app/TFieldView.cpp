@@ -15,6 +15,8 @@ namespace {
 constexpr double DefaultRefreshRate = 60.0;
 constexpr double MinRefreshRate = 30.0;
 constexpr double MaxRefreshRate = 240.0;
+// How long a change waits for others that come with it before it is painted.
+constexpr int GatherMilliseconds = 2;
 } // namespace
 
 TFieldView::TFieldView(const TFieldSurface &shown, QWidget *parent)
@@ -45,7 +47,10 @@ void TFieldView::paintEvent(QPaintEvent *event)
 // it to the display server after every one of them: far more often than any screen shows a
 // frame, and on X11 that alone costs more than the ticks themselves. So the window's repaint
 // requests are held back to one per screen frame; whatever became dirty meanwhile is painted
-// together with the next one. Exposing the window and repaint() still paint at once.
+// together with the next one. Even after a pause a change is painted a moment later rather than at
+// once: the two cycles' ticks come a fraction of a millisecond apart, and this way both go into one
+// frame and the paint does not hold up the second tick. Exposing the window and repaint() still
+// paint at once.
 void TFieldView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -62,16 +67,17 @@ bool TFieldView::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::UpdateRequest || watched != pacedWindow)
         return QWidget::eventFilter(watched, event);
-    const int frame = FrameMilliseconds();
-    if (repaintDue || !sinceLastRepaint.isValid() || sinceLastRepaint.elapsed() >= frame) {
+    if (repaintDue) {
         repaintDue = false;
-        deferredRepaint.stop();
         sinceLastRepaint.start();
         return false;
     }
     // Qt sends no further request until this one has been handled, so one is owed later.
-    if (!deferredRepaint.isActive())
-        deferredRepaint.start(static_cast<int>(std::max<qint64>(frame - sinceLastRepaint.elapsed(), 1)));
+    if (!deferredRepaint.isActive()) {
+        const int frame = FrameMilliseconds();
+        const qint64 sinceLast = sinceLastRepaint.isValid() ? sinceLastRepaint.elapsed() : frame;
+        deferredRepaint.start(static_cast<int>(std::max<qint64>(frame - sinceLast, GatherMilliseconds)));
+    }
     return true;
 }
 
