@@ -11,9 +11,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// The worker's lead, beyond the learned reach, and its bounds (see TTimerThread).
+// The worker's lead beyond the learned reach, and its bounds (see TTimerThread): the share keeps
+// the GUI thread's active waiting small, the longest lead is past any wake-up worth planning for.
 constexpr std::chrono::nanoseconds kLeadMargin = 50us;
-constexpr std::chrono::nanoseconds kLongestLead = 1ms;
+constexpr std::chrono::nanoseconds kLongestLead = 3ms;
 constexpr std::int64_t kLeadShareOfInterval = 32;
 // Closer than this to the sleep's end the GUI thread waits for it without handling other events.
 constexpr std::chrono::nanoseconds kWaitHere = 20us;

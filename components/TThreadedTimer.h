@@ -32,10 +32,10 @@ public:
 // Waking a sleeping thread, and through it the GUI thread, takes a machine a while (a tenth of a
 // millisecond or more in a virtual machine), and that would lengthen every period. So the worker
 // wakes that much before the sleep ends and hands the tick over at once, and the GUI thread waits
-// out the rest of the sleep actively: the handler starts when the sleep ends. How early is learned
-// from the last ticks and is at most 1/32 of the interval and 1 ms, which bounds the GUI thread's
-// active waiting to some 3 % of its time per timer. A timer stopped while its tick waits out the
-// sleep keeps that sleep's deadline, as a parked sleep does.
+// out the rest of the sleep actively, handling its other events meanwhile: the handler starts when
+// the sleep ends. How early is learned from the last ticks and is at most 1/32 of the interval (and
+// 3 ms), which bounds the GUI thread's active waiting to some 3 % of its time per timer. A timer
+// stopped while its tick waits out the sleep keeps that sleep's deadline, as a parked sleep does.
 class TTimerThread : public TThread
 {
 public:
