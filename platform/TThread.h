@@ -19,10 +19,10 @@ enum TThreadPriority : std::uint8_t {
 };
 
 // A worker thread that another thread can park and release without ever waiting for it. Parking
-// is a flag the worker looks at in SleepUntil() and WaitWhileParked(): a parked worker delivers nothing
-// new, and a released one goes on where it stood (a parked sleep keeps its deadline). The thread
-// itself starts at the first release. Destruction wakes the worker and joins it; the worker sees
-// SleepUntil() or WaitWhileParked() return false and must leave Execute() without doing more.
+// is a flag the worker looks at in SleepUntil() and WaitWhileParked(): a parked worker delivers
+// nothing new, and a released one goes on where it stood (a parked sleep keeps its deadline). The
+// thread itself starts at the first release. Destruction wakes the worker and joins it; the worker
+// sees SleepUntil() or WaitWhileParked() return false and must leave Execute() without doing more.
 class TThread
 {
 public:
