@@ -121,6 +121,10 @@ for ((run = 1; run <= runs; run++)); do
         echo "FAIL - run $run ($game, closed after $wait_ms ms, windows $open_windows):" \
             "still running 2 s after the close"
         e2e_screenshot "/tmp/zandrix2-close-failure-$run.png"
+        # Where it is stuck, when a debugger is at hand.
+        if command -v gdb >/dev/null; then
+            gdb -p "$E2E_PID" -batch -ex "thread apply all bt" 2>&1 | grep -E '^(Thread|#)' | sed 's/^/# /'
+        fi
         failures=$((failures + 1))
         kill -KILL "$E2E_PID" 2>/dev/null
         wait "$E2E_PID" 2>/dev/null
