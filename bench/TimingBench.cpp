@@ -55,19 +55,34 @@ TimingBench::Lane::Lane(Serpentine steering, std::uint16_t &headX, std::uint16_t
 {
 }
 
+const std::array<Samples TickSeries::*, 9> &TickSeries::All()
+{
+    static constexpr std::array<Samples TickSeries::*, 9> all{
+        &TickSeries::period,  &TickSeries::lead, &TickSeries::sleepLate,      &TickSeries::start,
+        &TickSeries::handOff, &TickSeries::run,  &TickSeries::back,           &TickSeries::handOffSameCpu,
+        &TickSeries::handOffOtherCpu};
+    return all;
+}
+
+void TickSeries::Append(const TickSeries &more)
+{
+    for (Samples TickSeries::*series : All())
+        (this->*series).Append(more.*series);
+}
+
+void TickSeries::Reset(std::size_t ticks)
+{
+    for (Samples TickSeries::*series : All()) {
+        (this->*series).Clear();
+        (this->*series).Reserve(ticks);
+    }
+}
+
 void RowResult::Merge(const RowResult &more)
 {
     seconds += more.seconds;
     ticks += more.ticks;
-    period.Append(more.period);
-    lead.Append(more.lead);
-    sleepLate.Append(more.sleepLate);
-    start.Append(more.start);
-    handOff.Append(more.handOff);
-    handOffSameCpu.Append(more.handOffSameCpu);
-    handOffOtherCpu.Append(more.handOffOtherCpu);
-    run.Append(more.run);
-    back.Append(more.back);
+    Append(more);
     guiCpu += more.guiCpu;
     stolenMs += more.stolenMs;
     processCpu += more.processCpu;
@@ -129,11 +144,7 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
         lane->lastStart = 0;
         lane->lastEnd = 0;
         lane->ticks = 0;
-        for (Samples *series : {&lane->period, &lane->lead, &lane->sleepLate, &lane->start, &lane->handOff, &lane->run, &lane->back,
-                                &lane->handOffSameCpu, &lane->handOffOtherCpu}) {
-            series->Clear();
-            series->Reserve(expectedTicks);
-        }
+        lane->series.Reset(expectedTicks);
     }
 
     Start(driver, interval);
@@ -165,15 +176,7 @@ RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chron
     row.rescues = rescues;
     for (const Lane *lane : lanes) {
         row.ticks += lane->ticks;
-        row.period.Append(lane->period);
-        row.lead.Append(lane->lead);
-        row.sleepLate.Append(lane->sleepLate);
-        row.start.Append(lane->start);
-        row.handOff.Append(lane->handOff);
-        row.handOffSameCpu.Append(lane->handOffSameCpu);
-        row.handOffOtherCpu.Append(lane->handOffOtherCpu);
-        row.run.Append(lane->run);
-        row.back.Append(lane->back);
+        row.Append(lane->series);
     }
     return row;
 }
@@ -184,19 +187,19 @@ void TimingBench::Tick(Lane &lane)
     if (recording) {
         ++lane.ticks;
         if (lane.lastStart != 0)
-            lane.period.Add(Microseconds(start - lane.lastStart));
+            lane.series.period.Add(Microseconds(start - lane.lastStart));
         if (current == Driver::Threaded) {
             const std::int64_t woke = lane.probe.WokeNs();
             const std::int64_t deadline = lane.probe.DeadlineNs();
             const std::int64_t wakeAt = lane.probe.WakeAtNs();
-            lane.lead.Add(Microseconds(deadline - wakeAt));
-            lane.sleepLate.Add(Microseconds(woke - wakeAt));
-            lane.start.Add(Microseconds(start - deadline));
-            lane.handOff.Add(Microseconds(start - woke));
-            (sched_getcpu() == lane.probe.WokeOn() ? lane.handOffSameCpu : lane.handOffOtherCpu)
+            lane.series.lead.Add(Microseconds(deadline - wakeAt));
+            lane.series.sleepLate.Add(Microseconds(woke - wakeAt));
+            lane.series.start.Add(Microseconds(start - deadline));
+            lane.series.handOff.Add(Microseconds(start - woke));
+            (sched_getcpu() == lane.probe.WokeOn() ? lane.series.handOffSameCpu : lane.series.handOffOtherCpu)
                 .Add(Microseconds(start - woke));
             if (lane.lastEnd != 0)
-                lane.back.Add(Microseconds(lane.probe.FromNs() - lane.lastEnd));
+                lane.series.back.Add(Microseconds(lane.probe.FromNs() - lane.lastEnd));
         }
     }
     lane.lastStart = start;
@@ -204,7 +207,7 @@ void TimingBench::Tick(Lane &lane)
     (form.*lane.handler)(nullptr);
     lane.lastEnd = MonotonicNs();
     if (recording)
-        lane.run.Add(Microseconds(lane.lastEnd - start));
+        lane.series.run.Add(Microseconds(lane.lastEnd - start));
 }
 
 void TimingBench::Steer(Lane &lane)

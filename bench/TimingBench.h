@@ -18,19 +18,15 @@
 enum class Driver { Threaded, QtPrecise, QtCoarse, BareSleep };
 const char *DriverName(Driver driver);
 
-// The figures of one driver at one step interval, over one measured span.
-struct RowResult
+// The series measured tick by tick, in microseconds.
+struct TickSeries
 {
-    Driver driver = Driver::Threaded;
-    std::uint16_t interval = 0;
-    double seconds = 0.0;
-    std::size_t ticks = 0;
-    // Both cycles pooled, in microseconds. A threaded timer's period is its sleep plus the handler's
-    // start after the sleep's end, plus the handler's run (steering included) and the way back
-    // from the handler's end to the start of the next sleep. How the start comes about: the worker
-    // means to wake `lead` before the sleep's end, wakes `sleepLate` after that, and hands the tick
-    // over (`handOff`: worker wake-up to handler start, including the GUI thread's active wait for
-    // the sleep's end). All but the run only for the threaded timers.
+    // A threaded timer's period is its sleep plus the handler's start after the sleep's end, plus
+    // the handler's run (steering included) and the way back from the handler's end to the start
+    // of the next sleep. How the start comes about: the worker means to wake `lead` before the
+    // sleep's end, wakes `sleepLate` after that, and hands the tick over (`handOff`: worker wake-up
+    // to handler start, including the GUI thread's active wait for the sleep's end). All but the
+    // run only for the threaded timers.
     Samples period;
     Samples lead;
     Samples sleepLate;
@@ -42,6 +38,25 @@ struct RowResult
     // another one (which, if idle, had to be woken first).
     Samples handOffSameCpu;
     Samples handOffOtherCpu;
+
+    // Adds the other series' samples to these.
+    void Append(const TickSeries &more);
+    // Empties every series and makes room for `ticks` samples in each.
+    void Reset(std::size_t ticks);
+
+private:
+    // Every series above, to do the same to each.
+    static const std::array<Samples TickSeries::*, 9> &All();
+};
+
+// The figures of one driver at one step interval, over one measured span; the series of both
+// cycles pooled.
+struct RowResult : TickSeries
+{
+    Driver driver = Driver::Threaded;
+    std::uint16_t interval = 0;
+    double seconds = 0.0;
+    std::size_t ticks = 0;
     // Over the span, in microseconds.
     double guiCpu = 0.0;
     double processCpu = 0.0;
@@ -93,15 +108,7 @@ private:
         std::int64_t lastStart = 0;
         std::int64_t lastEnd = 0;
         std::size_t ticks = 0;
-        Samples period;
-        Samples lead;
-        Samples sleepLate;
-        Samples start;
-        Samples handOff;
-        Samples run;
-        Samples back;
-        Samples handOffSameCpu;
-        Samples handOffOtherCpu;
+        TickSeries series;
     };
 
     void Tick(Lane &lane);
