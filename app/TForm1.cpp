@@ -6,6 +6,7 @@
 #include "halloffame/TForm3.h"
 #include "platform/TMediaCommands.h"
 #include "platform/TQtHandOff.h"
+#include "platform/WindowLook.h"
 #include "settings/TSettings.h"
 #include "windows/TAboutBox.h"
 #include "windows/THelpwindow.h"
@@ -84,10 +85,10 @@ TForm1::TForm1(QWidget *parent)
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(&Timer1); });
 
-    // Fixed size, centred on the screen.
+    // Fixed size, centred on the screen once the layout has given the window its real size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    adjustSize();
+    CentreOnScreen(*this);
     fieldView->setFocus();
 
     FormCreate(this);

@@ -1,9 +1,9 @@
 #include "halloffame/TForm3.h"
 
-#include "halloffame/ModalResult.h"
+#include "platform/ModalResult.h"
 #include "halloffame/TFameTable.h"
 #include "halloffame/Tnewhigh.h"
-#include "halloffame/WindowLook.h"
+#include "platform/WindowLook.h"
 #include "platform/FailureReport.h"
 #include "platform/TProfileFile.h"
 #include "ui_TForm3.h"

@@ -1,7 +1,7 @@
 #include "halloffame/Tnewhigh.h"
 
-#include "halloffame/ModalResult.h"
-#include "halloffame/WindowLook.h"
+#include "platform/ModalResult.h"
+#include "platform/WindowLook.h"
 #include "ui_Tnewhigh.h"
 
 #include <QKeyEvent>

@@ -2,13 +2,12 @@
 
 #include "platform/FailureReport.h"
 #include "platform/TProfileFile.h"
+#include "platform/WindowLook.h"
 #include "settings/ControlsSection.h"
 #include "ui_TSettings.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTabBar>
 
@@ -42,9 +41,7 @@ TSettings::TSettings(QWidget *owner)
     ui->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
     ui->Memo1->setFocus();
 
-    const QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
 
     connect(ui->OKBtn, &QPushButton::clicked, this, &TSettings::OKBtnClick);
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,13 +1,12 @@
 #include "windows/TAboutBox.h"
 
 #include "components/TMarquee.h"
+#include "platform/WindowLook.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QScreen>
 
 namespace {
 
@@ -60,12 +59,7 @@ TAboutBox::TAboutBox(QWidget *owner)
     Marquee1->setStringFont2(white);
     Marquee1->setSwitchChar(0);
 
-    // Centred on the screen, not on the main window.
-    if (QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
 }
 
 TAboutBox::~TAboutBox() = default;

@@ -18,6 +18,21 @@ is_red() { [ "$(e2e_client_pixel "$1" "$2")" = "FF0000" ]; }
 is_black() { [ "$(e2e_client_pixel "$1" "$2")" = "000000" ]; }
 name_is() { [ "$(e2e_window_name)" = "$1" ]; }
 
+# Where Qt asks for it, the window manager puts the frame's top-left corner: at the place that
+# centres the window (menu bar and client area) on the screen. (xdotool's window position counts
+# the frame twice; xwininfo's is the window's own.)
+window_centred() {
+    local x y w h top
+    x=$(xwininfo -id "$E2E_WINDOW" | sed -n 's/.*Absolute upper-left X: *//p')
+    y=$(xwininfo -id "$E2E_WINDOW" | sed -n 's/.*Absolute upper-left Y: *//p')
+    w=$(xwininfo -id "$E2E_WINDOW" | sed -n 's/.*Width: *//p')
+    h=$(xwininfo -id "$E2E_WINDOW" | sed -n 's/.*Height: *//p')
+    top=$(xprop -id "$E2E_WINDOW" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *[0-9]*, *[0-9]*, *\([0-9]*\),.*/\1/p')
+    local dx=$(((1024 - w) / 2 - x)) dy=$(((768 - h) / 2 - (y - ${top:-0})))
+    echo "# window at $x,$y, $w x $h, frame top ${top:-0}: off centre by $dx,$dy"
+    [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]
+}
+
 scenario_window() {
     echo "# The main window"
     e2e_start_program || { e2e_check "the main window opens" false; return; }
@@ -28,6 +43,7 @@ scenario_window() {
     height=$((HEIGHT - E2E_MENU))
     e2e_check "caption is \"Zandrix II\"" name_is "Zandrix II"
     e2e_check "client area is 695 x 553 (got ${width} x ${height})" test "$width" -eq 695 -a "$height" -eq 553
+    e2e_check "the window is centred on the 1024 x 768 screen" window_centred
     e2e_check "the field is black" is_black 300 300
     e2e_check "the side panel is not black" test "$(e2e_client_pixel 650 520)" != "000000"
     shot window

@@ -1,7 +1,7 @@
 // The hall of fame window: what its twenty lines show, and how it closes.
 #include "FameTestSupport.h"
 
-#include "halloffame/ModalResult.h"
+#include "platform/ModalResult.h"
 #include "halloffame/TForm3.h"
 #include "support/ModalAnswer.h"
 

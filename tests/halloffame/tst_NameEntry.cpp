@@ -1,7 +1,7 @@
 // Typing a name into the name entry window, and taking it through highenter.
 #include "FameTestSupport.h"
 
-#include "halloffame/ModalResult.h"
+#include "platform/ModalResult.h"
 #include "halloffame/TForm3.h"
 #include "halloffame/Tnewhigh.h"
 #include "support/ModalAnswer.h"
