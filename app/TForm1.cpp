@@ -5,7 +5,6 @@
 #include "components/TRCADigital.h"
 #include "halloffame/TForm3.h"
 #include "platform/TMediaCommands.h"
-#include "platform/TQtHandOff.h"
 #include "platform/WindowLook.h"
 #include "settings/TSettings.h"
 #include "windows/TAboutBox.h"
@@ -47,8 +46,6 @@ TForm1::TForm1(QWidget *parent)
     , Label1(field, FieldColour::Yellow, false)
     , Label2(field, FieldColour::Black, true)
     , gameover(field, Picture("gameover"), false)
-    , hiresTimer1(std::make_unique<TQtHandOff>())
-    , hiresTimer2(std::make_unique<TQtHandOff>())
     , media(std::make_unique<TMediaCommands>())
 {
     setWindowTitle(QStringLiteral("Zandrix II"));
@@ -79,8 +76,8 @@ TForm1::TForm1(QWidget *parent)
         timer->setInterval(StoredInterval);
         timer->setThreadPriority(tpHigher);
     }
-    hiresTimer1.setOnTimer([this](TThreadedTimer *) { hiresTimer1Timer(nullptr); });
-    hiresTimer2.setOnTimer([this](TThreadedTimer *) { HiResTimer2Timer(nullptr); });
+    hiresTimer1.setOnTimer([this](TThreadedTimer *) { hiresTimer1Timer(&hiresTimer1); });
+    hiresTimer2.setOnTimer([this](TThreadedTimer *) { HiResTimer2Timer(&hiresTimer2); });
 
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(&Timer1); });

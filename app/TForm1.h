@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/TThreadedTimer.h"
+#include "components/TQtThreadedTimer.h"
 #include "game/TFieldSurface.h"
 #include "game/TGameState.h"
 
@@ -34,8 +34,8 @@ public:
     TFieldPicture gameover;
 
     // Movement timers of player 1 (red) and player 2 (blue), and the bonus timer.
-    TThreadedTimer hiresTimer1;
-    TThreadedTimer hiresTimer2;
+    TQtThreadedTimer hiresTimer1;
+    TQtThreadedTimer hiresTimer2;
     QTimer Timer1;
 
     // Side panel.
