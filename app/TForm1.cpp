@@ -4,6 +4,7 @@
 #include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
 #include "halloffame/TForm3.h"
+#include "platform/FailureReport.h"
 #include "platform/TMediaCommands.h"
 #include "platform/WindowLook.h"
 #include "settings/TSettings.h"
@@ -80,7 +81,7 @@ TForm1::TForm1(QWidget *parent)
     hiresTimer2.setOnTimer([this](TThreadedTimer *) { HiResTimer2Timer(&hiresTimer2); });
 
     Timer1.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(&Timer1); });
+    connect(&Timer1, &QTimer::timeout, this, [this] { RunReporting([this] { Timer1Timer(&Timer1); }); });
 
     // Fixed size, centred on the screen once the layout has given the window its real size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -113,34 +114,41 @@ void TForm1::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
+QAction *TForm1::AddCommand(QMenu *menu, const QString &caption, void (TForm1::*handler)(QObject *),
+                           const QKeySequence &shortcut)
+{
+    QAction *action = menu->addAction(caption);
+    connect(action, &QAction::triggered, this, [this, action, handler] {
+        RunReporting([&] { (this->*handler)(action); });
+    });
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        // Shortcuts act while the window is active, also when the menu is closed.
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+    return action;
+}
+
 void TForm1::CreateMenu()
 {
     Game = menuBar()->addMenu(QStringLiteral("Game"));
     Start1 = Game->addMenu(QStringLiteral("Start..."));
-    N1Player1 = Start1->addAction(QStringLiteral("1 Player"), this, [this] { N1Player1Click(N1Player1); });
-    N1Player1->setShortcut(Qt::Key_F1);
-    N2Players1 = Start1->addAction(QStringLiteral("2 Players"), this, [this] { N2Players1Click(N2Players1); });
-    N2Players1->setShortcut(Qt::Key_F2);
-    Pause1 = Game->addAction(QStringLiteral("Pause"), this, [this] { Pause1Click(Pause1); });
-    Pause1->setShortcut(Qt::Key_F5);
+    N1Player1 = AddCommand(Start1, QStringLiteral("1 Player"), &TForm1::N1Player1Click, Qt::Key_F1);
+    N2Players1 = AddCommand(Start1, QStringLiteral("2 Players"), &TForm1::N2Players1Click, Qt::Key_F2);
+    Pause1 = AddCommand(Game, QStringLiteral("Pause"), &TForm1::Pause1Click, Qt::Key_F5);
     Pause1->setEnabled(false);
     Game->addSeparator();
-    Exitasif1 = Game->addAction(QStringLiteral("Exit (as if....)"), this, [this] { Exitasif1Click(Exitasif1); });
+    Exitasif1 = AddCommand(Game, QStringLiteral("Exit (as if....)"), &TForm1::Exitasif1Click);
 
     View = menuBar()->addMenu(QStringLiteral("Misc."));
-    HallOfFame1 = View->addAction(QStringLiteral("Hall Of Fame"), this, [this] { HallOfFame1Click(HallOfFame1); });
+    HallOfFame1 = AddCommand(View, QStringLiteral("Hall Of Fame"), &TForm1::HallOfFame1Click);
     View->addSeparator();
-    Settings1 = View->addAction(QStringLiteral("Settings"), this, [this] { Settings1Click(Settings1); });
+    Settings1 = AddCommand(View, QStringLiteral("Settings"), &TForm1::Settings1Click);
 
     N1 = menuBar()->addMenu(QStringLiteral("?"));
-    Help1 = N1->addAction(QStringLiteral("Help"), this, [this] { Help1Click(Help1); });
-    Help1->setShortcut(Qt::Key_F12);
+    Help1 = AddCommand(N1, QStringLiteral("Help"), &TForm1::Help1Click, Qt::Key_F12);
     N1->addSeparator();
-    About1 = N1->addAction(QStringLiteral("About"), this, [this] { About1Click(About1); });
-
-    // Shortcuts act while the window is active, also when the menu is closed.
-    for (QAction *action : {N1Player1, N2Players1, Pause1, Help1})
-        action->setShortcutContext(Qt::WindowShortcut);
+    About1 = AddCommand(N1, QStringLiteral("About"), &TForm1::About1Click);
 }
 
 TRCADigital *TForm1::CreateDisplay(const char *name, QRect place, const QImage &strip, std::uint16_t margin)
@@ -208,8 +216,10 @@ void TForm1::keyPressEvent(QKeyEvent *event)
     // Key preview: every typed character goes to the game first. Function keys type nothing and
     // are left to the menu shortcuts.
     const QString text = event->text();
-    for (QChar key : text)
-        FormKeyPress(this, key);
+    RunReporting([&] {
+        for (QChar key : text)
+            FormKeyPress(this, key);
+    });
     QMainWindow::keyPressEvent(event);
 }
 
@@ -217,7 +227,7 @@ void TForm1::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate(this);
+        RunReporting([this] { FormActivate(this); });
 }
 
 void TForm1::FormCreate(QObject *)
@@ -285,14 +295,14 @@ void TForm1::HallOfFame1Click(QObject *)
 
 void TForm1::Settings1Click(QObject *)
 {
-    // Whichever button closed the dialog, the next round reads the bindings again.
-    try {
-        ShowModal<TSettings>(this);
-    } catch (...) {
-        newctrls = true;
-        throw;
-    }
-    newctrls = true;
+    // However the dialog closed, either button or a failure, the next round reads the bindings
+    // again. (Not before it opens: a round that starts while it is open reads them too.)
+    struct ReadBindingsAgain
+    {
+        bool &flag;
+        ~ReadBindingsAgain() { flag = true; }
+    } readAgain{newctrls};
+    ShowModal<TSettings>(this);
 }
 
 void TForm1::Help1Click(QObject *)

@@ -4,6 +4,7 @@
 #include "game/TFieldSurface.h"
 #include "game/TGameState.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -107,6 +108,10 @@ protected:
 private:
     void StopTimers();
     void CreateMenu();
+    // A menu command whose handler is called with the command as its Sender; a failure it raises
+    // is reported there.
+    QAction *AddCommand(QMenu *menu, const QString &caption, void (TForm1::*handler)(QObject *),
+                        const QKeySequence &shortcut = {});
     void CreateSidePanel();
     TRCADigital *CreateDisplay(const char *name, QRect place, const QImage &strip, std::uint16_t margin);
     // "play " / "stop " + the program's directory + the sound's file name.

@@ -62,9 +62,18 @@ void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunni
     QVERIFY(rig.PlayToGameOver(false, Steps));
 
     // The game is over: its movement timers must stand still. Whatever a running timer would
-    // deliver, it is delivered here.
+    // deliver, it is delivered here; a cycle set moving again would crash once more, with 255
+    // cycles left.
     for (int tick = 0; tick < 1000 && form.hiresTimer1.Enabled() && form.StartEnabled(); ++tick)
         form.hiresTimer1Timer(nullptr);
+    QVERIFY(!form.hiresTimer1.Enabled());
+    QVERIFY(!form.hiresTimer2.Enabled());
+    const QStringList crashes = rig.windows.filter(QStringLiteral("crashed!"));
+    QCOMPARE(crashes.size(), 3);
+    QCOMPARE(crashes.last(), QStringLiteral("Player 1 crashed! 0 Cycles left..."));
+    QCOMPARE(form.redlives, std::uint8_t(0));
+    QVERIFY(!form.running);
+    QVERIFY(form.StartEnabled());
 }
 
 void InputBehindModalWindows::newGameBehindTheNameEntryWaitsForTheGameOver()
