@@ -1,8 +1,11 @@
 #include "app/TForm1.h"
 
 #include "app/TFieldView.h"
+#include "app/TWindowHost.h"
 #include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
+#include "game/Rules.h"
+#include "game/TPilot.h"
 #include "halloffame/TForm3.h"
 #include "platform/FailureReport.h"
 #include "platform/TMediaCommands.h"
@@ -26,7 +29,6 @@ namespace {
 constexpr int ClientWidth = 695;
 constexpr int ClientHeight = 553;
 constexpr int PanelWidth = 92;
-constexpr std::uint16_t StoredInterval = 51;
 
 QImage Picture(const char *name)
 {
@@ -48,6 +50,7 @@ TForm1::TForm1(QWidget *parent)
     , Label2(field, FieldColour::Black, true)
     , gameover(field, Picture("gameover"), false)
     , media(std::make_unique<TMediaCommands>())
+    , host(std::make_unique<TWindowHost>(*this))
 {
     setWindowTitle(QStringLiteral("Zandrix II"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
@@ -74,7 +77,7 @@ TForm1::TForm1(QWidget *parent)
     // The movement timers as the window stores them: disabled, 51 ms, above normal priority.
     for (TThreadedTimer *timer : {&hiresTimer1, &hiresTimer2}) {
         timer->setEnabled(false);
-        timer->setInterval(StoredInterval);
+        timer->setInterval(Rules::StartInterval);
         timer->setThreadPriority(tpHigher);
     }
     hiresTimer1.setOnTimer([this](TThreadedTimer *) { hiresTimer1Timer(&hiresTimer1); });
@@ -203,12 +206,30 @@ void TForm1::setMedia(std::unique_ptr<TMediaCommands> commands)
     media = std::move(commands);
 }
 
-void TForm1::Sound(const char *verb, const char *file)
+void TForm1::setHost(std::unique_ptr<TGameHost> gameHost)
+{
+    host = std::move(gameHost);
+}
+
+QString TForm1::SoundPath(const char *file)
 {
     // The directory of the program file with its trailing separator, then the file name; the
     // path is passed whole, blanks and all.
-    media->mciSendString(QLatin1String(verb) + QLatin1Char(' ') + QCoreApplication::applicationDirPath()
-                         + QLatin1Char('/') + QLatin1String(file));
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(file);
+}
+
+TPlayerView TForm1::Player(std::uint8_t number)
+{
+    if (number == 1)
+        return {1, reddir, redx, redy, hiresTimer1, redscore, redlives, *jumpdigr, *digispeedr, *digired, *liferdigi,
+                FieldColour::Red, Rules::RedLivesCell};
+    return {2, bluedir, bluex, bluey, hiresTimer2, bluescore, bluelives, *jumpdigb, *digispeedb, *digiblue, *lifebdigi,
+            FieldColour::Blue, Rules::BlueLivesCell};
+}
+
+TCycleSight TForm1::Sight(std::uint8_t number)
+{
+    return Player(number).Sight(number == 1 || twoplayer);
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event)

@@ -1,20 +1,25 @@
 #pragma once
 
 #include "components/TQtThreadedTimer.h"
+#include "game/PlayerAction.h"
 #include "game/TFieldSurface.h"
 #include "game/TGameState.h"
+#include "game/TPlayerView.h"
 
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QTimer>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
 class QAction;
 class QMenu;
 class TFieldView;
+class TGameHost;
 class TMediaCommands;
+class TPilot;
 class TPixelPicture;
 class TRCADigital;
 
@@ -92,6 +97,19 @@ public:
     std::uint32_t GetPixel(int x, int y) const { return field.GetPixel(x, y); }
     void SetPixel(int x, int y, std::uint32_t colour) { field.SetPixel(x, y, colour); }
 
+    // Player 1 (red) or player 2 (blue; any number but 1 is blue).
+    TPlayerView Player(std::uint8_t number);
+    // What either player can see of that cycle; player 2 is in play only in a two-player game.
+    TCycleSight Sight(std::uint8_t number);
+
+    // One of a player's five actions, given by a game controller or the computer: it acts as that
+    // player's key would, under the same conditions.
+    void Act(std::uint8_t player, TPlayerAction action);
+    // A pilot steers a player's cycle in place of the keys (the computer opponent); none by
+    // default. It is asked on each of that cycle's ticks.
+    void setPilot(std::uint8_t player, std::unique_ptr<TPilot> pilot);
+    TPilot *PilotOf(std::uint8_t player) const;
+
     // "Start..." with its two commands and their shortcuts.
     void setStartEnabled(bool enabled);
     bool StartEnabled() const;
@@ -99,6 +117,10 @@ public:
     // Sounds go through here; tests put a recorder in its place.
     void setMedia(std::unique_ptr<TMediaCommands> commands);
     TMediaCommands &Media() { return *media; }
+    // The crash window, the hall of fame and the bindings go through here; the game's tests put a
+    // recorder in its place.
+    void setHost(std::unique_ptr<TGameHost> gameHost);
+    TGameHost &Host() { return *host; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -114,12 +136,26 @@ private:
                         const QKeySequence &shortcut = {});
     void CreateSidePanel();
     TRCADigital *CreateDisplay(const char *name, QRect place, const QImage &strip, std::uint16_t margin);
-    // "play " / "stop " + the program's directory + the sound's file name.
-    void Sound(const char *verb, const char *file);
+    // The path of a sound: the program's directory and the sound's file name.
+    static QString SoundPath(const char *file);
+
     // One movement tick of either player.
-    struct Cycle;
-    void Step(QObject *Sender, const Cycle &cycle);
+    void Step(QObject *Sender, const TPlayerView &player);
+    // The pilot of the player's cycle, if any, gives its commands for this tick.
+    void Pilot(const TPlayerView &player);
+    // Whether the five actions act: a round is being played and it is not paused.
+    bool ActionsAct() const;
+    // One action, unconditionally: the keys, controllers and pilots all come here.
+    void Perform(const TPlayerView &player, TPlayerAction action);
+
+    // The steps of a crash.
+    void EndRound();
+    void LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlayerView &opponent);
+    void GameOver(QObject *Sender);
+    void RecordScores(QObject *Sender);
 
     TFieldView *fieldView = nullptr;
     std::unique_ptr<TMediaCommands> media;
+    std::unique_ptr<TGameHost> host;
+    std::array<std::unique_ptr<TPilot>, 2> pilots;
 };

@@ -1,8 +1,11 @@
 // Both players steer from one keyboard: only the typed character counts, compared exactly with
-// the bindings read at the round start.
+// the bindings read at the round start. Game controllers and the computer give the same five
+// actions through the same code.
 #include "app/TForm1.h"
 #include "components/TRCADigital.h"
 #include "game/Headings.h"
+#include "game/Rules.h"
+#include "game/TPilot.h"
 
 namespace {
 
@@ -11,67 +14,117 @@ bool Matches(const QString &binding, QChar key)
     return binding.size() == 1 && binding.front() == key;
 }
 
-// The jump distance shrinks with speed: 19 pixels at 1 ms, 0 at 101 ms.
-int JumpDistance(const TThreadedTimer &timer)
+void Jump(const TPlayerView &player)
 {
-    return (100 - static_cast<int>(timer.Interval())) / 5;
-}
-
-void Jump(std::uint16_t &x, std::uint16_t &y, std::uint8_t dir, const TThreadedTimer &timer, TRCADigital &jets)
-{
-    if (jets.Value() <= 0)
+    if (player.Jets() <= 0)
         return;
-    Advance(x, y, dir, JumpDistance(timer));
-    jets.setValue(jets.Value() - 1);
+    Advance(player.x, player.y, player.dir, Rules::JumpDistance(player.Interval()));
+    player.jets.setValue(player.Jets() - 1);
 }
 
-// The interval stays one more than a multiple of 10, so the bounds 2 and 96 keep it in 1..101.
 // Stopping and restarting the timer leaves a wait under way as it is: the new interval applies
-// from the next one.
-void ChangeSpeed(TThreadedTimer &timer, TRCADigital &dial, int change)
+// from the next one. A speed key at a bound still does both, and rewrites the dial.
+void ChangeSpeed(const TPlayerView &player, TPlayerAction action)
 {
+    TThreadedTimer &timer = player.timer;
     timer.setEnabled(false);
     const std::uint16_t interval = timer.Interval();
-    if (change < 0 && interval >= 2)
-        timer.setInterval(static_cast<std::uint16_t>(interval - 10));
-    else if (change > 0 && interval <= 96)
-        timer.setInterval(static_cast<std::uint16_t>(interval + 10));
+    if (action == TPlayerAction::Faster && interval >= Rules::FasterFrom)
+        timer.setInterval(static_cast<std::uint16_t>(interval - Rules::SpeedStep));
+    else if (action == TPlayerAction::Slower && interval <= Rules::SlowerUpTo)
+        timer.setInterval(static_cast<std::uint16_t>(interval + Rules::SpeedStep));
     timer.setEnabled(true);
-    dial.setValue(timer.Interval() / 11);
+    player.dial.setValue(Rules::SpeedDial(timer.Interval()));
+}
+
+// Adding 1 turns left, subtracting 1 turns right; 9 becomes 1 and 0 becomes 8.
+void Turn(const TPlayerView &player, int by)
+{
+    player.dir = Normalised(static_cast<std::uint8_t>(player.dir + by));
 }
 
 } // namespace
 
+void TForm1::Perform(const TPlayerView &player, TPlayerAction action)
+{
+    switch (action) {
+    case TPlayerAction::TurnLeft: Turn(player, +1); break;
+    case TPlayerAction::TurnRight: Turn(player, -1); break;
+    case TPlayerAction::Faster:
+    case TPlayerAction::Slower: ChangeSpeed(player, action); break;
+    case TPlayerAction::Jump: Jump(player); break;
+    }
+}
+
+bool TForm1::ActionsAct() const
+{
+    // While paused the cycles stand: a command must not move them or set a timer running again.
+    return running && !paused;
+}
+
+void TForm1::Act(std::uint8_t player, TPlayerAction action)
+{
+    // Under the keys' own conditions: player 2 steers and changes speed only in a two-player game
+    // (its jump is tested in every game, where in a one-player game it moves nothing that shows).
+    if (!ActionsAct())
+        return;
+    if (player != 1 && !twoplayer && action != TPlayerAction::Jump)
+        return;
+    Perform(Player(player), action);
+}
+
 void TForm1::FormKeyPress(QObject *, QChar &Key)
 {
-    // While paused the cycles stand: a key must not move them or set a timer running again.
-    if (!running || paused)
+    if (!ActionsAct())
         return;
 
     // Every test stands on its own: a character bound to several actions performs all of them.
+    const TPlayerView red = Player(1);
+    const TPlayerView blue = Player(2);
     if (Matches(jumpa, Key))
-        Jump(redx, redy, reddir, hiresTimer1, *jumpdigr);
+        Perform(red, TPlayerAction::Jump);
     if (Matches(jumpb, Key))
-        Jump(bluex, bluey, bluedir, hiresTimer2, *jumpdigb);
+        Perform(blue, TPlayerAction::Jump);
     if (Matches(fasta, Key))
-        ChangeSpeed(hiresTimer1, *digispeedr, -10);
+        Perform(red, TPlayerAction::Faster);
     if (Matches(slowa, Key))
-        ChangeSpeed(hiresTimer1, *digispeedr, +10);
+        Perform(red, TPlayerAction::Slower);
     if (Matches(leftkeya, Key))
-        ++reddir;
+        Perform(red, TPlayerAction::TurnLeft);
     if (Matches(rightkeya, Key))
-        --reddir;
-    reddir = Normalised(reddir);
+        Perform(red, TPlayerAction::TurnRight);
+    red.dir = Normalised(red.dir);
 
     if (!twoplayer)
         return;
     if (Matches(leftkeyb, Key))
-        ++bluedir;
+        Perform(blue, TPlayerAction::TurnLeft);
     if (Matches(rightkeyb, Key))
-        --bluedir;
-    bluedir = Normalised(bluedir);
+        Perform(blue, TPlayerAction::TurnRight);
+    blue.dir = Normalised(blue.dir);
     if (Matches(fastb, Key))
-        ChangeSpeed(hiresTimer2, *digispeedb, -10);
+        Perform(blue, TPlayerAction::Faster);
     if (Matches(slowb, Key))
-        ChangeSpeed(hiresTimer2, *digispeedb, +10);
+        Perform(blue, TPlayerAction::Slower);
+}
+
+void TForm1::setPilot(std::uint8_t player, std::unique_ptr<TPilot> pilot)
+{
+    pilots.at(player == 1 ? 0 : 1) = std::move(pilot);
+}
+
+TPilot *TForm1::PilotOf(std::uint8_t player) const
+{
+    return pilots.at(player == 1 ? 0 : 1).get();
+}
+
+void TForm1::Pilot(const TPlayerView &player)
+{
+    TPilot *pilot = PilotOf(player.number);
+    if (!pilot || !ActionsAct())
+        return;
+    const std::uint8_t other = player.number == 1 ? 2 : 1;
+    const TPilotActions actions = pilot->Decide(field, Sight(player.number), Sight(other));
+    for (TPlayerAction action : actions)
+        Act(player.number, action);
 }

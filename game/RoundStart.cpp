@@ -2,15 +2,12 @@
 // lives decide whether a new game begins.
 #include "app/TForm1.h"
 #include "components/TRCADigital.h"
-#include "platform/TProfileFile.h"
+#include "game/Rules.h"
+#include "game/TGameHost.h"
+#include "game/TPilot.h"
 #include "settings/ControlsSection.h"
 
 #include <array>
-
-namespace {
-constexpr std::uint16_t StartInterval = 51;
-constexpr std::uint16_t StartPosition = 200;
-} // namespace
 
 void TForm1::startgame(QObject *)
 {
@@ -30,27 +27,26 @@ void TForm1::startgame(QObject *)
         // Only the first character of a binding counts; an empty one binds no key.
         const std::array<QString *, ControlsSection::Bindings.size()> bindings{
             &leftkeya, &rightkeya, &leftkeyb, &rightkeyb, &fasta, &fastb, &slowa, &slowb, &jumpa, &jumpb};
-        const QStringList values = ControlsSection::Read(TProfileFile::Settings());
+        const QStringList values = Host().ReadBindings();
         for (std::size_t i = 0; i < bindings.size(); ++i)
-            *bindings.at(i) = values.at(static_cast<qsizetype>(i)).left(1);
+            *bindings.at(i) = values.value(static_cast<qsizetype>(i)).left(1);
         newctrls = false;
     }
 
-    hiresTimer1.setInterval(StartInterval);
-    hiresTimer2.setInterval(StartInterval);
-    digispeedr->setValue(hiresTimer1.Interval() / 11);
-    digispeedb->setValue(hiresTimer2.Interval() / 11);
+    const TPlayerView red = Player(1);
+    const TPlayerView blue = Player(2);
+    for (const TPlayerView &player : {red, blue}) {
+        player.timer.setInterval(Rules::StartInterval);
+        player.dial.setValue(Rules::SpeedDial(player.Interval()));
+    }
 
     if (redlives == 0 || bluelives == 0) {
-        redlives = 3;
-        bluelives = 3;
-        lifebdigi->setValue(3);
-        // The red half of the cycles strip begins at cell 4.
-        liferdigi->setValue(3 + 4);
-        redscore = 0;
-        bluescore = 0;
-        jumpdigb->setValue(3);
-        jumpdigr->setValue(3);
+        for (const TPlayerView &player : {red, blue}) {
+            player.lives = Rules::StartLives;
+            player.ShowLives();
+            player.score = 0;
+            player.jets.setValue(Rules::StartJets);
+        }
     }
 
     if (running)
@@ -61,12 +57,13 @@ void TForm1::startgame(QObject *)
         hiresTimer2.setEnabled(true);
 
     // Both cycles start on the same pixel and part on their first ticks; it is never drawn.
-    reddir = 2;
-    redx = StartPosition;
-    redy = StartPosition;
-    bluedir = 4;
-    bluex = StartPosition;
-    bluey = StartPosition;
-    digispeedr->setValue(hiresTimer1.Interval() / 11);
-    digispeedb->setValue(hiresTimer2.Interval() / 11);
+    red.dir = Rules::RedStartHeading;
+    blue.dir = Rules::BlueStartHeading;
+    for (const TPlayerView &player : {red, blue}) {
+        player.x = Rules::StartPosition;
+        player.y = Rules::StartPosition;
+        player.dial.setValue(Rules::SpeedDial(player.Interval()));
+        if (TPilot *pilot = PilotOf(player.number))
+            pilot->NewRound();
+    }
 }

@@ -1,7 +1,5 @@
 #include "game/TFieldSurface.h"
 
-#include "game/TGameState.h"
-
 #include <QPainter>
 
 #include <algorithm>

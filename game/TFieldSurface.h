@@ -5,13 +5,23 @@
 #include <QRect>
 #include <QString>
 
-class QPainter;
-
 #include <cstdint>
 #include <functional>
 #include <vector>
 
+class QPainter;
+
 class TFieldSurface;
+
+// Colours of the field as COLORREF values (0x00BBGGRR), the form the game logic uses throughout.
+namespace FieldColour {
+inline constexpr std::uint32_t Black = 0x000000;
+inline constexpr std::uint32_t Red = 0x0000FF;
+inline constexpr std::uint32_t Blue = 0xFF0000;
+inline constexpr std::uint32_t Yellow = 0x00FFFF;
+// What a read outside the visible field returns: neither black nor yellow, so it is a wall.
+inline constexpr std::uint32_t Invalid = 0xFFFFFFFF;
+} // namespace FieldColour
 
 // Something drawn into the field surface rather than shown as a widget, so that a pixel read sees
 // its exact pixels. Showing, hiding or moving one repaints its old and new rectangles.

@@ -5,16 +5,6 @@
 #include <cstdint>
 #include <random>
 
-// Colours of the field as COLORREF values (0x00BBGGRR), the form the game logic uses throughout.
-namespace FieldColour {
-inline constexpr std::uint32_t Black = 0x000000;
-inline constexpr std::uint32_t Red = 0x0000FF;
-inline constexpr std::uint32_t Blue = 0xFF0000;
-inline constexpr std::uint32_t Yellow = 0x00FFFF;
-// What a read outside the visible field returns: neither black nor yellow, so it is a wall.
-inline constexpr std::uint32_t Invalid = 0xFFFFFFFF;
-} // namespace FieldColour
-
 // The state that the main window's handlers share. Every number starts at 0, every flag false and
 // every binding empty, except newctrls: the bindings are read at the first round.
 struct TGameState

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class QObject;
+
+// Where the game meets the windows that block and the settings file: showing the crash message,
+// recording the final scores (with the name entry) and reading the key bindings. The main window
+// installs the real one, TWindowHost; the game's tests install one that records.
+class TGameHost
+{
+public:
+    virtual ~TGameHost() = default;
+
+    // Shows the crash message with `msg` as its caption and returns when the player has closed it.
+    virtual void ShowCrash(QObject *Sender, const QString &msg) = 0;
+    // Records a final score in the hall of fame, asking for a name where it earns a place: the
+    // score of a one-player game, or one player's score of a two-player game ("Player 1").
+    virtual void RecordOnePlayer(QObject *Sender, std::int32_t score) = 0;
+    virtual void RecordTwoPlayers(QObject *Sender, const QString &player, std::int32_t score) = 0;
+    // The ten key bindings as stored, in the order of ControlsSection::Bindings.
+    virtual QStringList ReadBindings() = 0;
+};

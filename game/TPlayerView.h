@@ -1,0 +1,34 @@
+#pragma once
+
+#include "game/TCycleSight.h"
+
+#include <cstdint>
+
+class TRCADigital;
+class TThreadedTimer;
+
+// One player as the handlers of play see it: that player's part of the game state, wherever it
+// lives (the game's variables, the movement timer, the side panel's displays). Red or blue is
+// chosen once, in TForm1::Player(), rather than in every handler.
+struct TPlayerView
+{
+    std::uint8_t number; // 1 red, 2 blue
+    std::uint8_t &dir;
+    std::uint16_t &x;
+    std::uint16_t &y;
+    TThreadedTimer &timer; // its Interval is the step interval
+    std::int32_t &score;
+    std::uint8_t &lives;
+    TRCADigital &jets; // its Value is the count of jump jets
+    TRCADigital &dial;
+    TRCADigital &scoreDisplay;
+    TRCADigital &livesDisplay;
+    std::uint32_t colour;   // of the trail
+    std::uint8_t livesCell; // the lives strip's cell for no cycles left
+
+    std::uint16_t Interval() const;
+    std::int32_t Jets() const;
+    // The lives display shows its cell of the lives strip for the cycles left.
+    void ShowLives() const;
+    TCycleSight Sight(bool inPlay) const;
+};
