@@ -10,7 +10,7 @@ namespace art {
 // The two player colours of the side panel: orange for player 1, cyan for player 2.
 enum class Accent { Orange, Cyan };
 
-QImage digitStrip(Accent accent);  // 100 x 11, ten 10 x 11 digits on a dot matrix
+QImage digitStrip(Accent accent);  // 100 x 11, ten 10 x 11 digits in solid strokes
 QImage dialStrip(Accent accent);   // 200 x 20, ten 20 x 20 speed dials
 QImage cycleStrip();               // 600 x 9, ten 60 x 9 cells of three cycles
 

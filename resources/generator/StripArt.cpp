@@ -7,65 +7,93 @@
 #include <QPainterPath>
 
 #include <array>
+#include <string>
 
 namespace art {
 
 namespace {
 
 struct DigitColours {
-    QColor ground, edgeLight, unlit, litLeft, litRight;
+    QColor ground;     // the display's glass behind the digits
+    QColor glow;       // the faint bloom a lit stroke throws onto the glass
+    QColor litTop;     // strokes shade from a hot top ...
+    QColor litBottom;  // ... to the player's colour at the foot
 };
 
+// Close to the panel's caption colours, so a score matches its player's plate. The foot of a
+// stroke, its darkest lit part, still stands out from the glow by more than 4.5 : 1.
 DigitColours digitColours(Accent accent)
 {
     if (accent == Accent::Orange)
-        return {QColor(36, 17, 4), QColor(112, 60, 22), QColor(66, 31, 7), QColor(255, 196, 92),
-            QColor(246, 132, 22)};
-    return {QColor(2, 27, 33), QColor(26, 98, 110), QColor(8, 58, 68), QColor(170, 255, 255),
-        QColor(36, 214, 236)};
+        return {QColor(30, 13, 3), QColor(58, 24, 5), QColor(255, 214, 128),
+            QColor(242, 118, 18)};
+    return {QColor(2, 22, 28), QColor(6, 48, 58), QColor(190, 252, 255), QColor(26, 188, 222)};
 }
 
-// 3 x 5 patterns of the ten digits, top row first.
-constexpr std::array<std::array<const char *, 5>, 10> digitDots{{
-    {"###", "#.#", "#.#", "#.#", "###"},
-    {".#.", "##.", ".#.", ".#.", "###"},
-    {"###", "..#", "###", "#..", "###"},
-    {"###", "..#", ".##", "..#", "###"},
-    {"#.#", "#.#", "###", "..#", "..#"},
-    {"###", "#..", "###", "..#", "###"},
-    {"###", "#..", "###", "#.#", "###"},
-    {"###", "..#", "..#", "..#", "..#"},
-    {"###", "#.#", "###", "#.#", "###"},
-    {"###", "#.#", "###", "..#", "###"},
-}};
+constexpr int kGlyphWidth = 8;
+constexpr int kGlyphHeight = 11;
+
+// The ten digits as solid 2-pixel strokes, 8 x 11, top row first. The waist sits at rows 4-5, so
+// the upper bowls (3, 8, 9) are a row smaller than the lower ones, as in printed figures; round
+// figures lose their outer corner pixels, 5 keeps a square shoulder so that it never reads as 6,
+// and 1 has a flag and a foot so that it is as wide as the others. Every figure is one connected
+// piece that fills the cell, so a row of them reads at 1x without the eye having to join dots.
+constexpr std::array<const char *, kGlyphHeight> digitRows{
+    ".######. ..###... .######. .######. ##....## ######## .######. ######## .######. .######.",
+    "######## .####... ######## ######## ##....## ######## ######## ######## ######## ########",
+    "##....## ##.##... ##....## ##....## ##....## ##...... ##...... ......## ##....## ##....##",
+    "##....## ...##... ......## ......## ##....## ##...... ##...... ......## ##....## ##....##",
+    "##....## ...##... .####### ..#####. ######## #######. #######. .....##. .######. ########",
+    "##....## ...##... #######. ..###### ######## ######## ######## ....##.. ######## .#######",
+    "##....## ...##... ##...... ......## ......## ......## ##....## ...##... ##....## ......##",
+    "##....## ...##... ##...... ......## ......## ......## ##....## ...##... ##....## ......##",
+    "##....## ...##... ##...... ##....## ......## ##....## ##....## ...##... ##....## ##....##",
+    "######## .######. ######## ######## ......## ######## ######## ...##... ######## ########",
+    ".######. .######. ######## .######. ......## .######. .######. ...##... .######. .######.",
+};
+
+constexpr bool rowsHoldTenFigures()
+{
+    for (const char *row : digitRows)
+        if (std::char_traits<char>::length(row) != 10 * (kGlyphWidth + 1) - 1)
+            return false;
+    return true;
+}
+static_assert(rowsHoldTenFigures());
+
+bool glyphLit(int digit, int x, int y)
+{
+    if (x < 0 || x >= kGlyphWidth || y < 0 || y >= kGlyphHeight)
+        return false;
+    return digitRows[static_cast<size_t>(y)][digit * (kGlyphWidth + 1) + x] == '#';
+}
 
 }  // namespace
 
 QImage digitStrip(Accent accent)
 {
     const DigitColours c = digitColours(accent);
-    QImage strip = canvas(100, 11, c.ground);
+    QImage strip = canvas(100, 11, Qt::black);
     for (int k = 0; k < 10; ++k) {
         const int left = k * 10;
-        // Cell frame: lit from the top left like the panel's own bevels.
-        for (int i = 0; i < 10; ++i) {
-            strip.setPixelColor(left + i, 0, c.edgeLight);
-            strip.setPixelColor(left + i, 10, Qt::black);
-        }
-        for (int j = 0; j < 11; ++j) {
-            strip.setPixelColor(left, j, j == 10 ? QColor(Qt::black) : c.edgeLight);
-            strip.setPixelColor(left + 9, j, j == 0 ? c.edgeLight : QColor(Qt::black));
-        }
-        // The 3 x 5 matrix fills the 8 x 9 interior exactly: dots two pixels wide with one blank
-        // column between them, one pixel high with one blank row between them.
-        for (int row = 0; row < 5; ++row) {
-            for (int col = 0; col < 3; ++col) {
-                const bool lit =
-                    digitDots[static_cast<size_t>(k)][static_cast<size_t>(row)][col] == '#';
-                const int x = left + 1 + col * 3;
-                const int y = 1 + row * 2;
-                strip.setPixelColor(x, y, lit ? c.litLeft : c.unlit);
-                strip.setPixelColor(x + 1, y, lit ? c.litRight : c.unlit);
+        // The figure stands in columns 1 to 8 on the glass; column 0 (glass) and the black
+        // column 9 space it from its neighbours. Column 9 is black in every cell, so a strip
+        // shifted against its cells shows at once.
+        for (int y = 0; y < 11; ++y)
+            strip.setPixelColor(left, y, c.ground);
+        for (int y = 0; y < kGlyphHeight; ++y) {
+            for (int x = 0; x < kGlyphWidth; ++x) {
+                QColor colour = c.ground;
+                if (glyphLit(k, x, y)) {
+                    const double depth = static_cast<double>(y) / (kGlyphHeight - 1);
+                    colour = mix(c.litTop, c.litBottom, depth);
+                } else if (glyphLit(k, x - 1, y) || glyphLit(k, x + 1, y) ||
+                           glyphLit(k, x, y - 1) || glyphLit(k, x, y + 1)) {
+                    // The bloom stays inside the figure's box, softening its cut corners and
+                    // counters without widening it towards its neighbours.
+                    colour = c.glow;
+                }
+                strip.setPixelColor(left + 1 + x, y, colour);
             }
         }
     }

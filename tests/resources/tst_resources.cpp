@@ -5,8 +5,10 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -73,6 +75,110 @@ QImage cell(const QImage &strip, int width, int k)
     return strip.copy(k * width, 0, width, strip.height());
 }
 
+// Relative luminance of an sRGB colour, the measure behind the WCAG contrast ratio.
+double relativeLuminance(QRgb p)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(p)) + 0.7152 * linear(qGreen(p)) + 0.0722 * linear(qBlue(p));
+}
+
+// A digit cell split into its lit strokes and everything else (ground, glow, ghost). The split
+// lies at the widest step in contrast between the cell's luminances, so it needs no knowledge of
+// the palette, and the width of that step is how clearly the strokes stand out.
+struct Glyph
+{
+    int width = 0;
+    int height = 0;
+    std::vector<bool> lit;  // row by row
+    std::vector<double> luminance;
+    double contrast = 1.0;  // dimmest lit pixel against the brightest unlit one
+
+    bool isLit(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < width && y < height && lit[size_t(y * width + x)];
+    }
+    double at(int x, int y) const { return luminance[size_t(y * width + x)]; }
+
+    QRect litBox() const
+    {
+        QRect box;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (isLit(x, y))
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    }
+
+    // Pieces of lit pixels joined through their edges.
+    int strokes() const
+    {
+        std::vector<bool> seen(lit.size(), false);
+        int pieces = 0;
+        for (int start = 0; start < width * height; ++start) {
+            if (!lit[size_t(start)] || seen[size_t(start)])
+                continue;
+            ++pieces;
+            std::vector<int> todo{start};
+            seen[size_t(start)] = true;
+            while (!todo.empty()) {
+                const int at = todo.back();
+                todo.pop_back();
+                const int x = at % width;
+                const int y = at / width;
+                for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+                    const int nx = x + step.x();
+                    const int ny = y + step.y();
+                    if (isLit(nx, ny) && !seen[size_t(ny * width + nx)]) {
+                        seen[size_t(ny * width + nx)] = true;
+                        todo.push_back(ny * width + nx);
+                    }
+                }
+            }
+        }
+        return pieces;
+    }
+
+    // The luminance of the cell's ground: the middle of its unlit pixels.
+    double ground() const
+    {
+        std::vector<double> unlit;
+        for (size_t i = 0; i < lit.size(); ++i)
+            if (!lit[i])
+                unlit.push_back(luminance[i]);
+        if (unlit.empty())
+            return 1.0;
+        std::nth_element(unlit.begin(), unlit.begin() + qsizetype(unlit.size() / 2), unlit.end());
+        return unlit[unlit.size() / 2];
+    }
+};
+
+Glyph splitGlyph(const QImage &picture)
+{
+    Glyph g;
+    g.width = picture.width();
+    g.height = picture.height();
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x)
+            g.luminance.push_back(relativeLuminance(picture.pixel(x, y)));
+    std::vector<double> levels = g.luminance;
+    std::sort(levels.begin(), levels.end());
+    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
+    double threshold = 2.0;  // above every luminance: nothing lit
+    for (size_t i = 0; i + 1 < levels.size(); ++i) {
+        const double ratio = (levels[i + 1] + 0.05) / (levels[i] + 0.05);
+        if (ratio > g.contrast) {
+            g.contrast = ratio;
+            threshold = levels[i + 1];
+        }
+    }
+    for (double l : g.luminance)
+        g.lit.push_back(l >= threshold);
+    return g;
+}
+
 } // namespace
 
 class tst_resources : public QObject
@@ -85,6 +191,8 @@ private slots:
     void stripCellsAreFilledAlignedAndDistinct_data();
     void stripCellsAreFilledAlignedAndDistinct();
     void playerStripsDifferInColour();
+    void digitsAreSolidFiguresThatStandOut_data();
+    void digitsAreSolidFiguresThatStandOut();
     void cursorsAreTwoColourHandsAtTheHotSpot_data();
     void cursorsAreTwoColourHandsAtTheHotSpot();
     void sixteenBitPcmSoundsOfTheirLength_data();
@@ -181,6 +289,70 @@ void tst_resources::playerStripsDifferInColour()
 {
     QVERIFY(QImage(":/pictures/digits-orange.png") != QImage(":/pictures/digits-cyan.png"));
     QVERIFY(QImage(":/pictures/dial-orange.png") != QImage(":/pictures/dial-cyan.png"));
+}
+
+// A score must read at a glance at 1x. The digit strips failed that as a dot matrix inside a lit
+// frame: each figure fell apart into separate dots, and the frame and unlit dots competed with the
+// lit ones. So every figure must be one or two solid pieces that fill its cell, stand out from
+// whatever is unlit by at least the 4.5 : 1 contrast asked of readable text, sit in no frame, and
+// keep the player's colour.
+void tst_resources::digitsAreSolidFiguresThatStandOut_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("warm");
+    QTest::newRow("digits orange") << ":/pictures/digits-orange.png" << true;
+    QTest::newRow("digits cyan") << ":/pictures/digits-cyan.png" << false;
+}
+
+void tst_resources::digitsAreSolidFiguresThatStandOut()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, warm);
+    const QImage strip = QImage(path).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(strip.size(), QSize(100, 11));
+
+    std::vector<Glyph> glyphs;
+    for (int k = 0; k < 10; ++k) {
+        const QImage picture = cell(strip, 10, k);
+        const Glyph g = splitGlyph(picture);
+        const QString digit = QString("digit %1: ").arg(k);
+
+        QVERIFY2(g.contrast >= 4.5, qPrintable(digit + QString("contrast %1 : 1").arg(g.contrast)));
+        const QRect box = g.litBox();
+        QVERIFY2(box.width() >= 7 && box.height() >= 10,
+                 qPrintable(digit + QString("lit %1 x %2").arg(box.width()).arg(box.height())));
+        // Up to two pieces leave room for a figure whose strokes do not meet; a dot matrix breaks
+        // into many more.
+        QVERIFY2(g.strokes() <= 2, qPrintable(digit + QString("%1 separate pieces").arg(g.strokes())));
+
+        // A frame is a border row or column lit above the ground along its whole length.
+        const double ground = g.ground();
+        const auto brightLine = [&](QPoint from, QPoint step, int length) {
+            for (int i = 0; i < length; ++i)
+                if (g.at(from.x() + i * step.x(), from.y() + i * step.y()) <= ground)
+                    return false;
+            return true;
+        };
+        QVERIFY2(!brightLine({0, 0}, {1, 0}, g.width), qPrintable(digit + "top edge lit"));
+        QVERIFY2(!brightLine({0, g.height - 1}, {1, 0}, g.width), qPrintable(digit + "bottom edge lit"));
+        QVERIFY2(!brightLine({0, 0}, {0, 1}, g.height), qPrintable(digit + "left edge lit"));
+        QVERIFY2(!brightLine({g.width - 1, 0}, {0, 1}, g.height), qPrintable(digit + "right edge lit"));
+
+        // Orange for player 1 and cyan for player 2, in every lit pixel.
+        for (int y = 0; y < g.height; ++y)
+            for (int x = 0; x < g.width; ++x)
+                if (g.isLit(x, y)) {
+                    const QRgb p = picture.pixel(x, y);
+                    QVERIFY2(warm ? qRed(p) > qBlue(p) : qBlue(p) > qRed(p),
+                             qPrintable(digit + QString("pixel %1,%2 is off the colour").arg(x).arg(y)));
+                }
+        glyphs.push_back(g);
+    }
+    // Shading may differ; the shapes themselves must.
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        for (size_t j = i + 1; j < glyphs.size(); ++j)
+            QVERIFY2(glyphs[i].lit != glyphs[j].lit,
+                     qPrintable(QString("digits %1 and %2 have one shape").arg(i).arg(j)));
 }
 
 void tst_resources::cursorsAreTwoColourHandsAtTheHotSpot_data()
