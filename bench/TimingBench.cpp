@@ -119,7 +119,7 @@ TimingBench::TimingBench()
 
     for (Lane *lane : lanes) {
         lane->timer.setEnabled(false);
-        lane->timer.TimerThread().Probe = &lane->probe;
+        lane->timer.TimerThread().setProbe(&lane->probe);
         lane->timer.setOnTimer([this, lane](TThreadedTimer *) { Tick(*lane); });
         QObject::connect(&lane->qtTimer, &QTimer::timeout, &form, [this, lane] { Tick(*lane); });
     }

@@ -28,11 +28,6 @@ QCursor TCursorTable::Cursor(int number)
     return Instance().cursors.value(number, QCursor(Qt::ArrowCursor));
 }
 
-bool TCursorTable::Contains(int number)
-{
-    return Instance().cursors.contains(number);
-}
-
 QCursor TCursorTable::FromResource(const QString &path, Qt::CursorShape fallback)
 {
     const QPixmap picture(path);

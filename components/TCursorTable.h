@@ -18,7 +18,6 @@ public:
     // Enters the cursor under the number, replacing what was there.
     static void Enter(int number, const QCursor &cursor);
     static QCursor Cursor(int number);
-    static bool Contains(int number);
 
     // A cursor made from a picture in the program's resources with its hot spot at the top-left
     // corner, or the fallback shape when the picture is not there.

@@ -42,18 +42,21 @@ public:
     TTimerThread(TThreadedTimer &owner, THandOff &guiHandOff);
     ~TTimerThread() override;
 
-    TThreadedTimer &OwnerTimer;
-    // The worker's copy of the interval; written by the GUI thread, read by the worker.
-    std::atomic<std::uint32_t> SleepInterval{0};
-    // Optional; null costs one load per tick. A probe once set must outlive the timer, since the
+    // Optional; none costs one load per tick. A probe once set must outlive the timer, since the
     // worker may be inside one of its calls whenever it is changed.
-    std::atomic<TTimerProbe *> Probe{nullptr};
+    void setProbe(TTimerProbe *probe) { Probe.store(probe, std::memory_order_release); }
 
 protected:
     void Execute() override;
 
 private:
+    friend class TThreadedTimer;
     struct HandedTick;
+
+    TThreadedTimer &OwnerTimer;
+    // The worker's copy of the interval; written by the GUI thread, read by the worker.
+    std::atomic<std::uint32_t> SleepInterval{0};
+    std::atomic<TTimerProbe *> Probe{nullptr};
 
     // How long before the end of a sleep of `milliseconds` the worker wakes.
     std::chrono::nanoseconds Lead(std::uint32_t milliseconds) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TProfileText.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -22,7 +24,7 @@ class Tnewhigh : public QDialog
 
 public:
     // The longest name the settings file gives back; typing past it would be lost on the next read.
-    static constexpr qsizetype MaxNameLength = 1023;
+    static constexpr qsizetype MaxNameLength = TProfileText::MaxValueLength;
 
     explicit Tnewhigh(QWidget *owner);
     ~Tnewhigh() override;

@@ -23,8 +23,6 @@ class TProfileFile
 public:
     using KeyValues = std::vector<std::pair<QString, QString>>;
 
-    static constexpr int MaxValueLength = 1023;
-
     // A profile file at the given path.
     explicit TProfileFile(QString path);
 

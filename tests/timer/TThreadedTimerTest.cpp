@@ -387,7 +387,7 @@ TEST_F(ThreadedTimerTest, StopWhileTheTickWaitsForTheSleepsEndKeepsItsDeadline)
     constexpr std::size_t kTeachingTicks = 8;
     DueProbe probe;
     TThreadedTimer timer(gui.MakeHandOff());
-    timer.TimerThread().Probe = &probe;
+    timer.TimerThread().setProbe(&probe);
     timer.setInterval(20);
     timer.setOnTimer([&](TThreadedTimer *sender) {
         ticks.push_back(Clock::now());
