@@ -3,6 +3,7 @@
 #include "components/TCursorTable.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/FailureReport.h"
+#include "platform/WindowLook.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -27,8 +28,7 @@ constexpr int MaxFlingSpeed = 10;
 
 QFont DefaultStringFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    QFont font = SansFont(13);
     font.setPointSize(8);
     return font;
 }

@@ -1,5 +1,7 @@
 #include "game/TFieldSurface.h"
 
+#include "platform/WindowLook.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -60,9 +62,7 @@ TFieldLabel::TFieldLabel(TFieldSurface &owner, std::uint32_t textColour, bool sh
 
 QFont TFieldLabel::Font()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(13);
+    QFont font = SansFont(13);
     // Every pixel of a label is exactly its colour or what lies beneath: a bonus is found by its
     // exact yellow.
     font.setStyleStrategy(QFont::NoAntialias);

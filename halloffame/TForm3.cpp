@@ -1,6 +1,7 @@
 #include "halloffame/TForm3.h"
 
 #include "platform/ModalResult.h"
+#include "platform/TypedKeys.h"
 #include "halloffame/TFameTable.h"
 #include "halloffame/Tnewhigh.h"
 #include "platform/WindowLook.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr char16_t Enter = 13;
 const QString Gap = QStringLiteral("     ");
 // Space kept free between a score line and the right edge of its frame.
 constexpr int LineMargin = 10;
@@ -133,7 +133,7 @@ void TForm3::Image1Click(QObject *)
 
 void TForm3::FormKeyPress(QObject *, QChar key)
 {
-    if (key.unicode() == Enter)
+    if (key.unicode() == TypedKey::Enter)
         done(ModalResult::Ok);
 }
 
@@ -165,11 +165,8 @@ bool TForm3::eventFilter(QObject *watched, QEvent *event)
 void TForm3::keyPressEvent(QKeyEvent *event)
 {
     // Only Enter closes; the dialog's own Escape handling stays out.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        FormKeyPress(this, QChar(Enter));
-    else
-        for (const QChar c : event->text())
-            FormKeyPress(this, c);
+    for (const QChar c : TypedCharacters(*event))
+        FormKeyPress(this, c);
     event->accept();
 }
 

@@ -1,6 +1,7 @@
 #include "halloffame/Tnewhigh.h"
 
 #include "platform/ModalResult.h"
+#include "platform/TypedKeys.h"
 #include "platform/WindowLook.h"
 #include "ui_Tnewhigh.h"
 
@@ -11,8 +12,6 @@ QString newname;
 
 namespace {
 
-constexpr char16_t Backspace = 8;
-constexpr char16_t Enter = 13;
 // The label's left margin, kept on the right as well once the name outgrows the window.
 constexpr int LabelMargin = 24;
 
@@ -69,10 +68,10 @@ Tnewhigh::~Tnewhigh() = default;
 void Tnewhigh::FormKeyPress(QObject *, QChar key)
 {
     switch (key.unicode()) {
-    case Backspace:
+    case TypedKey::Backspace:
         RemoveLastCharacter(newname);
         break;
-    case Enter:
+    case TypedKey::Enter:
         done(ModalResult::Ok);
         return;
     default:
@@ -93,19 +92,8 @@ void Tnewhigh::keyPressEvent(QKeyEvent *event)
 {
     // The dialog's own Enter and Escape handling stays out: Enter is a character here like any
     // other, and Escape is a control character that is not part of a name.
-    switch (event->key()) {
-    case Qt::Key_Backspace:
-        FormKeyPress(this, QChar(Backspace));
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        FormKeyPress(this, QChar(Enter));
-        break;
-    default:
-        for (const QChar c : event->text())
-            FormKeyPress(this, c);
-        break;
-    }
+    for (const QChar c : TypedCharacters(*event))
+        FormKeyPress(this, c);
     event->accept();
 }
 

@@ -19,10 +19,7 @@ TSettings::TSettings(QWidget *owner)
 {
     ui->setupUi(this);
 
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(14);
-    setFont(font);
+    setFont(SansFont(14));
     setFixedSize(310, 369);
 
     // The page, the key diagram on it and the frame headings (which cover the top edge of their

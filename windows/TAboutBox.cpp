@@ -1,6 +1,7 @@
 #include "windows/TAboutBox.h"
 
 #include "components/TMarquee.h"
+#include "platform/TypedKeys.h"
 #include "platform/WindowLook.h"
 
 #include <QKeyEvent>
@@ -10,14 +11,6 @@
 
 namespace {
 
-QFont SansSerif(int pixelHeight)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(pixelHeight);
-    return font;
-}
-
 } // namespace
 
 TAboutBox::TAboutBox(QWidget *owner)
@@ -25,7 +18,7 @@ TAboutBox::TAboutBox(QWidget *owner)
                          | Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(QStringLiteral("Info"));
-    setFont(SansSerif(14));
+    setFont(SansFont(14));
     // The picture is one row taller than the box: its bottom row is cut off.
     setFixedSize(300, 199);
 
@@ -54,7 +47,7 @@ TAboutBox::TAboutBox(QWidget *owner)
     Marquee1->setColor(Qt::black);
     Marquee1->setLeftMargin(10);
     Marquee1->setRightMargin(10);
-    const TMarqueeFont white{SansSerif(13), Qt::white};
+    const TMarqueeFont white{SansFont(13), Qt::white};
     Marquee1->setStringFont1(white);
     Marquee1->setStringFont2(white);
     Marquee1->setSwitchChar(0);
@@ -79,7 +72,7 @@ void TAboutBox::FormActivate(QObject *)
 
 void TAboutBox::FormKeyPress(QObject *, QChar &Key)
 {
-    if (Key == QChar(13))
+    if (Key == TypedKey::Enter)
         accept();
 }
 
@@ -118,10 +111,7 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 void TAboutBox::keyPressEvent(QKeyEvent *event)
 {
     // QDialog's own handling is bypassed on purpose: Escape must not close the box.
-    const QString text = event->text();
-    if (!text.isEmpty()) {
-        QChar key = text.front();
+    for (QChar key : TypedCharacters(*event))
         FormKeyPress(this, key);
-    }
     event->accept();
 }

@@ -1,5 +1,7 @@
 #include "windows/THelpwindow.h"
 
+#include "platform/WindowLook.h"
+
 #include "ui_THelpwindow.h"
 
 #include <QFile>
@@ -35,10 +37,7 @@ THelpwindow::THelpwindow(QWidget *owner)
     move(259, 275);
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
-    QFont windowFont;
-    windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    windowFont.setPixelSize(13);
-    setFont(windowFont);
+    setFont(SansFont(13));
 
     // Nimbus Sans is a close match for Arial where neither Arial nor its Liberation twin is
     // installed.

@@ -1,0 +1,13 @@
+#include "platform/TypedKeys.h"
+
+#include <QKeyEvent>
+
+QString TypedCharacters(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return QString(QChar(TypedKey::Enter));
+    case Qt::Key_Backspace: return QString(QChar(TypedKey::Backspace));
+    default: return event.text();
+    }
+}
