@@ -10,6 +10,8 @@
 #include "platform/FailureReport.h"
 #include "platform/TMediaCommands.h"
 #include "platform/WindowLook.h"
+#include "platform/TProfileFile.h"
+#include "settings/SoundSection.h"
 #include "settings/TSettings.h"
 #include "windows/TAboutBox.h"
 #include "windows/THelpwindow.h"
@@ -50,6 +52,7 @@ TForm1::TForm1(QWidget *parent)
     , Label2(field, FieldColour::Black, true)
     , gameover(field, Picture("gameover"), false)
     , media(std::make_unique<TMediaCommands>())
+    , soundOn(SoundSection::Read(TProfileFile::Settings()))
     , host(std::make_unique<TWindowHost>(*this))
 {
     setWindowTitle(QStringLiteral("Zandrix II"));
@@ -82,6 +85,12 @@ TForm1::TForm1(QWidget *parent)
     }
     hiresTimer1.setOnTimer([this](TThreadedTimer *) { hiresTimer1Timer(&hiresTimer1); });
     hiresTimer2.setOnTimer([this](TThreadedTimer *) { HiResTimer2Timer(&hiresTimer2); });
+
+    // Leaving the game for another program in the middle of a round pauses it.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            RunReporting([this] { ApplicationDeactivate(this); });
+    });
 
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { RunReporting([this] { Timer1Timer(&Timer1); }); });
@@ -147,6 +156,9 @@ void TForm1::CreateMenu()
     HallOfFame1 = AddCommand(View, QStringLiteral("Hall Of Fame"), &TForm1::HallOfFame1Click);
     View->addSeparator();
     Settings1 = AddCommand(View, QStringLiteral("Settings"), &TForm1::Settings1Click);
+    Sound1 = AddCommand(View, QStringLiteral("Sound"), &TForm1::Sound1Click);
+    Sound1->setCheckable(true);
+    Sound1->setChecked(soundOn);
 
     N1 = menuBar()->addMenu(QStringLiteral("?"));
     Help1 = AddCommand(N1, QStringLiteral("Help"), &TForm1::Help1Click, Qt::Key_F12);
@@ -209,6 +221,26 @@ void TForm1::setMedia(std::unique_ptr<TMediaCommands> commands)
 void TForm1::setHost(std::unique_ptr<TGameHost> gameHost)
 {
     host = std::move(gameHost);
+}
+
+void TForm1::StartSound(const QString &path)
+{
+    if (!soundOn)
+        return;
+    media->mciSendString(QStringLiteral("play ") + path);
+    soundsPlaying.append(path);
+}
+
+void TForm1::StopSound(const QString &path) noexcept
+{
+    // Only a sound that was started is stopped: with the sound off no command goes out at all.
+    if (!soundsPlaying.removeOne(path))
+        return;
+    try {
+        media->mciSendString(QStringLiteral("stop ") + path);
+    } catch (...) {
+        // Not even the memory for the command: the sound plays to its end.
+    }
 }
 
 QString TForm1::SoundPath(const char *file)
@@ -324,6 +356,28 @@ void TForm1::Settings1Click(QObject *)
         ~ReadBindingsAgain() { flag = true; }
     } readAgain{newctrls};
     ShowModal<TSettings>(this);
+}
+
+void TForm1::Sound1Click(QObject *)
+{
+    // In effect at once, even if the choice cannot be kept in the settings file.
+    soundOn = Sound1->isChecked();
+    if (!soundOn) {
+        const QStringList playing = soundsPlaying;
+        for (const QString &path : playing)
+            StopSound(path);
+    }
+    TProfileFile settings = TProfileFile::Settings();
+    SoundSection::Write(settings, soundOn);
+}
+
+void TForm1::ApplicationDeactivate(QObject *)
+{
+    // A round being played pauses as F5 pauses it, and stays paused when the player comes back,
+    // until F5. The game's own windows keep the application active, so opening them is not
+    // leaving; nor does anything happen when the game is already paused or between rounds.
+    if (running && !paused && Pause1->isEnabled())
+        Pause1Click(Pause1);
 }
 
 void TForm1::Help1Click(QObject *)

@@ -8,6 +8,7 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -66,6 +67,7 @@ public:
     QMenu *View = nullptr;
     QAction *HallOfFame1 = nullptr;
     QAction *Settings1 = nullptr;
+    QAction *Sound1 = nullptr; // checked while the game sounds
     QMenu *N1 = nullptr;
     QAction *Help1 = nullptr;
     QAction *About1 = nullptr;
@@ -79,6 +81,9 @@ public:
     void Exitasif1Click(QObject *Sender);
     void HallOfFame1Click(QObject *Sender);
     void Settings1Click(QObject *Sender);
+    void Sound1Click(QObject *Sender);
+    // Another program has taken the keyboard.
+    void ApplicationDeactivate(QObject *Sender);
     void Help1Click(QObject *Sender);
     void About1Click(QObject *Sender);
 
@@ -138,6 +143,27 @@ private:
     TRCADigital *CreateDisplay(const char *name, QRect place, const QImage &strip, std::uint16_t margin);
     // The path of a sound: the program's directory and the sound's file name.
     static QString SoundPath(const char *file);
+    // A sound that plays for as long as it lives: "play" when it is made, "stop" when it goes
+    // (also when a failure ends its scope early). With the sound off neither is sent.
+    class PlayingSound
+    {
+    public:
+        PlayingSound(TForm1 &owner, const char *file)
+            : form(owner)
+            , path(SoundPath(file))
+        {
+            form.StartSound(path);
+        }
+        ~PlayingSound() { form.StopSound(path); }
+        PlayingSound(const PlayingSound &) = delete;
+        PlayingSound &operator=(const PlayingSound &) = delete;
+
+    private:
+        TForm1 &form;
+        QString path;
+    };
+    void StartSound(const QString &path);
+    void StopSound(const QString &path) noexcept;
 
     // One movement tick of either player.
     void Step(QObject *Sender, const TPlayerView &player);
@@ -156,6 +182,9 @@ private:
 
     TFieldView *fieldView = nullptr;
     std::unique_ptr<TMediaCommands> media;
+    bool soundOn = true;
+    // The sounds between their "play" and their "stop".
+    QStringList soundsPlaying;
     std::unique_ptr<TGameHost> host;
     std::array<std::unique_ptr<TPilot>, 2> pilots;
 };

@@ -5,7 +5,6 @@
 #include "game/Rules.h"
 #include "game/TGameHost.h"
 #include "platform/FailureReport.h"
-#include "platform/TMediaCommands.h"
 
 namespace {
 constexpr const char *Explosion = "explode.wav";
@@ -52,7 +51,7 @@ void TForm1::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlay
     --crashing.lives;
     {
         // The explosion sounds while the crash window is open.
-        const TSoundPlaying explosion(Media(), SoundPath(Explosion));
+        const PlayingSound explosion(*this, Explosion);
         crashed(Sender, QStringLiteral("Player %1 crashed! %2 Cycles left...").arg(crashing.number).arg(crashing.lives));
     }
     opponent.score = WrappingAdd(opponent.score, Rules::CrashPoints);
@@ -84,11 +83,11 @@ void TForm1::RecordScores(QObject *Sender)
     // and the game over still completes: the picture shows and the pointer comes back.
     try {
         if (!twoplayer) {
-            const TSoundPlaying applause(Media(), SoundPath(Applause));
+            const PlayingSound applause(*this, Applause);
             Host().RecordOnePlayer(Sender, redscore);
         } else {
             for (const TPlayerView &player : {Player(1), Player(2)}) {
-                const TSoundPlaying applause(Media(), SoundPath(Applause));
+                const PlayingSound applause(*this, Applause);
                 Host().RecordTwoPlayers(Sender, QStringLiteral("Player %1").arg(player.number), player.score);
             }
         }

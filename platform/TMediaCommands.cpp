@@ -40,19 +40,3 @@ QSoundEffect *TMediaCommands::Effect(const QString &path)
     effect->setSource(QUrl::fromLocalFile(path));
     return effects.emplace(path, std::move(effect)).first->second.get();
 }
-
-TSoundPlaying::TSoundPlaying(TMediaCommands &commands, QString file)
-    : media(commands)
-    , path(std::move(file))
-{
-    media.mciSendString(QStringLiteral("play ") + path);
-}
-
-TSoundPlaying::~TSoundPlaying()
-{
-    try {
-        media.mciSendString(QStringLiteral("stop ") + path);
-    } catch (...) {
-        // Not even the memory for the command: the sound plays to its end.
-    }
-}

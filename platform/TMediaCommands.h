@@ -25,18 +25,3 @@ private:
 
     std::map<QString, std::unique_ptr<QSoundEffect>> effects;
 };
-
-// Plays a sound for as long as it lives: "play " + path when it is made, "stop " + path when it
-// goes, also when a failure ends its scope early.
-class TSoundPlaying
-{
-public:
-    TSoundPlaying(TMediaCommands &media, QString path);
-    ~TSoundPlaying();
-    TSoundPlaying(const TSoundPlaying &) = delete;
-    TSoundPlaying &operator=(const TSoundPlaying &) = delete;
-
-private:
-    TMediaCommands &media;
-    QString path;
-};
