@@ -110,8 +110,39 @@ scenario_game_over() {
     e2e_stop_program
 }
 
+# Another program taking the keyboard in the middle of a round pauses it, as F5 would; coming
+# back leaves it paused, and F5 resumes. The game's own windows (help, here) are no such program.
+scenario_leaving() {
+    echo "# Leaving the game for another program"
+    e2e_start_program || { e2e_check "the main window opens" false; return; }
+    e2e_key F1
+    e2e_key F12
+    local help
+    help=$(e2e_wait_window "^Help / How to play$" 5)
+    e2e_check "opening the help window keeps the round going" name_is "Zandrix II"
+    [ -n "$help" ] && xdotool windowactivate --sync "$help" key Escape 2>/dev/null
+    sleep 0.3
+    xmessage -name other-program "Another program" >/dev/null 2>&1 &
+    local other=$!
+    local window
+    window=$(e2e_wait_window "^other-program$" 5)
+    [ -n "$window" ] && xdotool windowactivate --sync "$window" 2>/dev/null
+    e2e_check "another program taking the keyboard pauses the round" \
+        e2e_eventually 3 name_is "Game paused - F5 to resume..."
+    shot leaving
+    kill "$other" 2>/dev/null
+    wait "$other" 2>/dev/null
+    xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null
+    sleep 0.5
+    e2e_check "coming back leaves it paused" name_is "Game paused - F5 to resume..."
+    e2e_key F5
+    e2e_check "F5 resumes" e2e_eventually 3 name_is "Zandrix II"
+    e2e_stop_program
+}
+
 scenario_window
 scenario_play
+scenario_leaving
 scenario_game_over
 
 echo "$E2E_PASSED passed, $E2E_FAILURES failed"
