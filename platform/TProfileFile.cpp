@@ -77,13 +77,19 @@ void TProfileFile::WriteString(const QString &section, const QString &key, const
 
 void TProfileFile::WriteStrings(const QString &section, const KeyValues &values)
 {
+    WriteSections({{section, values}});
+}
+
+void TProfileFile::WriteSections(const Sections &sections)
+{
     // A file that is there but cannot be read must not be replaced by one holding only these keys.
     const std::optional<QByteArray> old = ReadWhole(path);
     if (!old)
         CannotWrite(path);
 
     TProfileText text(*old);
-    text.Write(section, values);
+    for (const auto &[section, values] : sections)
+        text.Write(section, values);
     const QByteArray bytes = text.Bytes();
 
     // QSaveFile writes a new file beside the old one and renames it over the old one only when

@@ -22,6 +22,8 @@ class TProfileFile
 {
 public:
     using KeyValues = std::vector<std::pair<QString, QString>>;
+    // Sections, each with the keys to write into it.
+    using Sections = std::vector<std::pair<QString, KeyValues>>;
 
     // A profile file at the given path.
     explicit TProfileFile(QString path);
@@ -42,6 +44,8 @@ public:
 
     // Writes several keys of one section in one atomic replace, in the given order.
     void WriteStrings(const QString &section, const KeyValues &values);
+    // The same for several sections at once: all of them are written, or none.
+    void WriteSections(const Sections &sections);
 
 private:
     QString path;

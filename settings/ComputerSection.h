@@ -29,9 +29,10 @@ inline QString Read(const TProfileFile &file)
     return Known(file.ReadString(QString::fromLatin1(Name), QString::fromLatin1(Key), QString::fromLatin1(DefaultLevel)));
 }
 
-inline void Write(TProfileFile &file, const QString &level)
+// The section's keys as the settings dialog writes them.
+inline TProfileFile::KeyValues Values(const QString &level)
 {
-    file.WriteString(QString::fromLatin1(Name), QString::fromLatin1(Key), Known(level));
+    return {{QString::fromLatin1(Key), Known(level)}};
 }
 
 } // namespace ComputerSection

@@ -3,7 +3,9 @@
 #include "platform/FailureReport.h"
 #include "platform/TProfileFile.h"
 #include "platform/WindowLook.h"
+#include "settings/ComputerSection.h"
 #include "settings/ControlsSection.h"
+#include "settings/TComputerPage.h"
 #include "ui_TSettings.h"
 
 #include <QFontMetrics>
@@ -33,6 +35,9 @@ TSettings::TSettings(QWidget *owner)
     // The headings cover the top edge of their frames, so each must be exactly as wide as its text.
     ui->Label1->adjustSize();
     ui->Label2->adjustSize();
+
+    computerPage = new TComputerPage;
+    ui->PageControl1->addTab(computerPage, QStringLiteral("Computer"));
 
     // The page's tab is no stop on the way from the diagram to the buttons.
     ui->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
@@ -84,21 +89,26 @@ void TSettings::showEvent(QShowEvent *event)
 
 void TSettings::FormActivate(QObject *)
 {
-    const QStringList values = ControlsSection::Read(TProfileFile::Settings());
+    const TProfileFile settings = TProfileFile::Settings();
+    const QStringList values = ControlsSection::Read(settings);
     const std::array<QLineEdit *, 10> boxes = Boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i)
         boxes[i]->setText(values.at(static_cast<qsizetype>(i)));
+    computerPage->setLevel(ComputerSection::Read(settings));
 }
 
 void TSettings::ctrlchange(QObject *)
 {
-    // All ten in one replace: a write that fails leaves the old bindings whole rather than half
-    // old, half new.
+    // All ten, and the other pages' values, in one replace: a write that fails leaves the old
+    // settings whole rather than half old, half new.
     TProfileFile::KeyValues values;
     const std::array<QLineEdit *, 10> boxes = Boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i)
         values.emplace_back(QString::fromLatin1(ControlsSection::Bindings[i].key), boxes[i]->text());
-    TProfileFile::Settings().WriteStrings(QString::fromLatin1(ControlsSection::Name), values);
+    TProfileFile::Settings().WriteSections({
+        {QString::fromLatin1(ControlsSection::Name), values},
+        {QString::fromLatin1(ComputerSection::Name), ComputerSection::Values(computerPage->Level())},
+    });
 }
 
 void TSettings::OKBtnClick()

@@ -6,11 +6,13 @@
 #include <memory>
 
 class QLineEdit;
+class TComputerPage;
 namespace Ui {
 class TSettings;
 }
 
-// The key bindings dialog: ten one-character boxes laid out like the keys they stand for.
+// The settings dialog: the key bindings (ten one-character boxes laid out like the keys they stand
+// for) and the computer opponent's level.
 class TSettings : public QDialog
 {
     Q_OBJECT
@@ -34,4 +36,5 @@ private:
     void OKBtnClick();
 
     std::unique_ptr<Ui::TSettings> ui;
+    TComputerPage *computerPage = nullptr;
 };
