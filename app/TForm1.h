@@ -18,6 +18,7 @@ class QAction;
 class QMenu;
 class TFieldView;
 class TGameHost;
+class TGamepads;
 class TMediaCommands;
 class TPilot;
 class TPixelPicture;
@@ -158,4 +159,8 @@ private:
     std::unique_ptr<TMediaCommands> media;
     std::unique_ptr<TGameHost> host;
     std::array<std::unique_ptr<TPilot>, 2> pilots;
+
+    // Game controllers: their commands come through Act, Start through Pause1Click.
+    void ConnectGamepads();
+    std::unique_ptr<TGamepads> gamepads;
 };

@@ -4,6 +4,7 @@
 #include "platform/TProfileFile.h"
 #include "platform/WindowLook.h"
 #include "settings/ControlsSection.h"
+#include "settings/TGamepadsPage.h"
 #include "ui_TSettings.h"
 
 #include <QFontMetrics>
@@ -32,6 +33,8 @@ TSettings::TSettings(QWidget *owner)
     memoPalette.setColor(QPalette::Base, memoPalette.color(QPalette::Window));
     ui->Memo1->setPalette(memoPalette);
     FitKeyDiagram();
+    gamepadsPage = new TGamepadsPage(ui->PageControl1);
+    ui->PageControl1->addTab(gamepadsPage, QStringLiteral("Gamepads"));
 
     // The headings cover the top edge of their frames, so each must be exactly as wide as its text.
     ui->Label1->adjustSize();
@@ -111,6 +114,7 @@ void TSettings::OKBtnClick()
     accept();
     try {
         ctrlchange(ui->OKBtn);
+        gamepadsPage->Save();
     } catch (...) {
         ReportCurrentException();
     }

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QLineEdit;
+class TGamepadsPage;
 namespace Ui {
 class TSettings;
 }
@@ -34,4 +35,5 @@ private:
     void OKBtnClick();
 
     std::unique_ptr<Ui::TSettings> ui;
+    TGamepadsPage *gamepadsPage = nullptr;
 };

@@ -1,0 +1,125 @@
+#include "settings/TGamepadsPage.h"
+
+#include "input/GamepadSection.h"
+#include "input/TGamepadHub.h"
+#include "platform/FailureReport.h"
+#include "platform/TProfileFile.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QString ActionCaption(TPlayerAction action)
+{
+    switch (action) {
+    case TPlayerAction::TurnLeft: return QStringLiteral("Turn left");
+    case TPlayerAction::TurnRight: return QStringLiteral("Turn right");
+    case TPlayerAction::Faster: return QStringLiteral("Speed up");
+    case TPlayerAction::Slower: return QStringLiteral("Slow down");
+    case TPlayerAction::Jump: return QStringLiteral("Jump");
+    }
+    return {};
+}
+
+} // namespace
+
+TGamepadsPage::TGamepadsPage(QWidget *parent)
+    : QWidget(parent)
+    , hub(TGamepadHub::Shared())
+    , stored(GamepadSection::Read(TProfileFile::Settings()))
+    , mapping(stored)
+{
+    setObjectName(QStringLiteral("GamepadsPage"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+
+    layout->addWidget(new QLabel(QStringLiteral("Connected controllers:"), this));
+    controllerList = new QLabel(this);
+    controllerList->setObjectName(QStringLiteral("ControllerList"));
+    controllerList->setWordWrap(true);
+    controllerList->setIndent(10);
+    layout->addWidget(controllerList);
+    layout->addSpacing(8);
+
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->addWidget(new QLabel(QStringLiteral("Player 1"), this), 0, 1, Qt::AlignHCenter);
+    grid->addWidget(new QLabel(QStringLiteral("Player 2"), this), 0, 2, Qt::AlignHCenter);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const GamepadSection::Entry &entry = GamepadSection::Entries[i];
+        const int row = static_cast<int>(entry.action) + 1;
+        if (entry.player == 1)
+            grid->addWidget(new QLabel(ActionCaption(entry.action), this), row, 0);
+        auto *box = new QLineEdit(this);
+        box->setObjectName(QString::fromLatin1(entry.key));
+        // The box only shows the button; the controller changes it.
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->setAlignment(Qt::AlignCenter);
+        grid->addWidget(box, row, entry.player);
+        boxes[i] = box;
+    }
+    layout->addLayout(grid);
+    layout->addSpacing(6);
+
+    auto *hint = new QLabel(QStringLiteral("To change a button, click its box and press the new button on "
+                                           "that player's controller. Start pauses; the left stick turns too."),
+                            this);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
+    layout->addStretch();
+
+    ShowButtons();
+    ShowControllers();
+    connect(hub.get(), &TGamepadHub::controllersChanged, this, [this] { RunReporting([this] { ShowControllers(); }); });
+    connect(hub.get(), &TGamepadHub::pressed, this, [this](std::uint8_t player, TPadControl control) {
+        RunReporting([&] { Pressed(player, control); });
+    });
+}
+
+TGamepadsPage::~TGamepadsPage() = default;
+
+void TGamepadsPage::ShowControllers()
+{
+    QStringList lines;
+    for (const TGamepadHub::Controller &controller : hub->Controllers()) {
+        const QString drives = controller.player != 0 ? QStringLiteral("player %1").arg(controller.player)
+                                                      : QStringLiteral("waiting");
+        lines << QStringLiteral("%1: %2").arg(controller.name, drives);
+    }
+    controllerList->setText(lines.isEmpty() ? QStringLiteral("No controller found.") : lines.join(QLatin1Char('\n')));
+}
+
+void TGamepadsPage::ShowButtons()
+{
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const GamepadSection::Entry &entry = GamepadSection::Entries[i];
+        boxes[i]->setText(TPadMapping::LabelOf(mapping.Button(entry.player, entry.action)));
+    }
+}
+
+void TGamepadsPage::Pressed(std::uint8_t player, TPadControl control)
+{
+    if (!TPadMapping::Assignable(control))
+        return;
+    QWidget *focus = QApplication::focusWidget();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const GamepadSection::Entry &entry = GamepadSection::Entries[i];
+        if (boxes[i] == focus && entry.player == player) {
+            mapping.SetButton(entry.player, entry.action, control);
+            ShowButtons();
+        }
+    }
+}
+
+void TGamepadsPage::Save()
+{
+    if (mapping == stored)
+        return;
+    TProfileFile::Settings().WriteStrings(QString::fromLatin1(GamepadSection::Name), GamepadSection::Values(mapping));
+    stored = mapping;
+}
