@@ -5,7 +5,6 @@
 #include "platform/FailureReport.h"
 #include "platform/TProfileFile.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -106,7 +105,9 @@ void TGamepadsPage::Pressed(std::uint8_t player, TPadControl control)
 {
     if (!TPadMapping::Assignable(control))
         return;
-    QWidget *focus = QApplication::focusWidget();
+    // The dialog's own focus: it is kept while another window is active, so that a press
+    // always lands in the box the player last chose.
+    QWidget *focus = window()->focusWidget();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         const GamepadSection::Entry &entry = GamepadSection::Entries[i];
         if (boxes[i] == focus && entry.player == player) {
