@@ -56,7 +56,10 @@ public:
         joystick = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
         instance = SDL_JoystickInstanceID(joystick);
         mkfifo(node.toLocal8Bit().constData(), 0600);
-        watch = std::make_unique<TDeviceWatch>(node, [this] { hub.Pump(); });
+        watch = std::make_unique<TDeviceWatch>(node, [this] {
+            hub.Pump();
+            pumps.fetch_add(1);
+        });
         writer = ::open(node.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         hub.Pump();
     }
@@ -80,6 +83,16 @@ public:
         const char byte = 1;
         [[maybe_unused]] const ssize_t written = ::write(writer, &byte, 1);
     }
+    // Waits until the GUI thread has pumped once more since `seen` pumps, at most `ns`. SDL only
+    // sees a virtual button's state when pumped: a release and the next press between two pumps
+    // would be no press at all (a real controller reports both).
+    void WaitForPump(int seen, std::int64_t ns) const
+    {
+        const std::int64_t giveUp = MonotonicNs() + ns;
+        while (pumps.load() <= seen && MonotonicNs() < giveUp)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    int Pumps() const { return pumps.load(); }
 
 private:
     TGamepadHub &hub;
@@ -87,6 +100,7 @@ private:
     SDL_JoystickID instance = -1;
     std::unique_ptr<TDeviceWatch> watch;
     int writer = -1;
+    std::atomic<int> pumps{0};
 };
 
 // Presses one button of the pad again and again from a thread of its own, a few milliseconds
@@ -132,7 +146,9 @@ public:
                     ++lost;
                 pressedAt.store(0);
                 std::this_thread::sleep_for(milliseconds(1));
+                const int seen = pad.Pumps();
                 pad.Set(button, false);
+                pad.WaitForPump(seen, 100'000'000);
             }
             finished.store(true);
         });
@@ -160,6 +176,8 @@ struct LatencyRow
     std::string what;
     Samples samples;
     int lost = 0;
+    // Processor time the hypervisor took from the machine meanwhile.
+    double stolenMs = 0.0;
 };
 
 struct CpuRow
@@ -186,13 +204,14 @@ CpuRow MeasureCpu(const std::string &what, milliseconds span)
 LatencyRow MeasureLatency(const std::string &what, TGamepadHub &hub, BenchPad &pad, int presses,
                           const std::function<void()> &runWhilePressing)
 {
+    const double stolen0 = StolenMs();
     Presser presser(hub, pad, SDL_CONTROLLER_BUTTON_A, presses);
     presser.Start();
     runWhilePressing();
     while (!presser.Finished())
         RunEvents(milliseconds(20));
     RunEvents(milliseconds(20));
-    LatencyRow row{what, {}, 0};
+    LatencyRow row{what, {}, 0, StolenMs() - stolen0};
     row.samples = presser.Latencies();
     row.lost = presser.Lost();
     return row;
@@ -275,10 +294,12 @@ int RunGamepadBench(int argc, char **argv, bool quick)
                 hub->Started() ? "game-controller subsystem running" : "SDL did not start");
     std::printf("machine: %s\nload before: %s, after: %s\n\n", MachineDescription().c_str(), loadBefore.c_str(),
                 LoadAverages().c_str());
-    std::printf("%-50s %6s %9s %9s %9s %5s\n", "press to action (microseconds)", "n", "mean", "p99", "max", "lost");
+    std::printf("%-46s %5s %8s %8s %8s %8s %5s %7s\n", "press to action (microseconds)", "n", "mean", "p50", "p99",
+                "max", "lost", "steal");
     for (const LatencyRow &row : latencyRows)
-        std::printf("%-50s %6zu %9.1f %9.1f %9.1f %5d\n", row.what.c_str(), row.samples.Count(), row.samples.Mean(),
-                    row.samples.Percentile(99.0), row.samples.Max(), row.lost);
+        std::printf("%-46s %5zu %8.1f %8.1f %8.1f %8.1f %5d %5.0fms\n", row.what.c_str(), row.samples.Count(),
+                    row.samples.Mean(), row.samples.Percentile(50.0), row.samples.Percentile(99.0), row.samples.Max(),
+                    row.lost, row.stolenMs);
     std::printf("\n%-72s %8s %8s\n", "CPU of the whole process, idle window", "seconds", "% core");
     for (const CpuRow &row : cpuRows)
         std::printf("%-72s %8.1f %8.3f\n", row.what.c_str(), row.seconds, row.percent);
