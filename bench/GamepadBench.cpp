@@ -217,6 +217,46 @@ LatencyRow MeasureLatency(const std::string &what, TGamepadHub &hub, BenchPad &p
     return row;
 }
 
+// The machine's floor: the same wake-up of the GUI thread through a FIFO and TDeviceWatch, with
+// nothing behind it (no SDL, no game).
+LatencyRow MeasureWakeFloor(const QString &node, int presses)
+{
+    mkfifo(node.toLocal8Bit().constData(), 0600);
+    std::atomic<std::int64_t> sent{0};
+    std::atomic<bool> finished{false};
+    Samples samples;
+    TDeviceWatch watch(node, [&] {
+        if (const std::int64_t at = sent.exchange(0); at != 0)
+            samples.Add(static_cast<double>(MonotonicNs() - at) / 1000.0);
+    });
+    const int writer = ::open(node.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const double stolen0 = StolenMs();
+    int lost = 0;
+    std::thread thread([&] {
+        std::mt19937 random(20240611);
+        std::uniform_int_distribution<int> pause(3000, 7000);
+        for (int i = 0; i < presses; ++i) {
+            std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
+            sent.store(MonotonicNs());
+            const char byte = 1;
+            [[maybe_unused]] const ssize_t written = ::write(writer, &byte, 1);
+            const std::int64_t giveUp = MonotonicNs() + 100'000'000;
+            while (sent.load() != 0 && MonotonicNs() < giveUp)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            if (sent.exchange(0) != 0)
+                ++lost;
+        }
+        finished.store(true);
+    });
+    while (!finished.load())
+        RunEvents(milliseconds(20));
+    thread.join();
+    ::close(writer);
+    LatencyRow row{"floor: the FIFO's wake-up alone (no SDL, no game)", {}, lost, StolenMs() - stolen0};
+    row.samples = samples;
+    return row;
+}
+
 // An idle window, as between games.
 class IdleWindow
 {
@@ -268,6 +308,7 @@ int RunGamepadBench(int argc, char **argv, bool quick)
         stop.store(true);
         waiter.join();
     }
+    latencyRows.push_back(MeasureWakeFloor(configHome.filePath(QStringLiteral("floor")), presses));
     {
         IdleWindow window;
         TForm1 &form = window.form;
@@ -294,10 +335,10 @@ int RunGamepadBench(int argc, char **argv, bool quick)
                 hub->Started() ? "game-controller subsystem running" : "SDL did not start");
     std::printf("machine: %s\nload before: %s, after: %s\n\n", MachineDescription().c_str(), loadBefore.c_str(),
                 LoadAverages().c_str());
-    std::printf("%-46s %5s %8s %8s %8s %8s %5s %7s\n", "press to action (microseconds)", "n", "mean", "p50", "p99",
+    std::printf("%-50s %5s %8s %8s %8s %8s %5s %7s\n", "press to action (microseconds)", "n", "mean", "p50", "p99",
                 "max", "lost", "steal");
     for (const LatencyRow &row : latencyRows)
-        std::printf("%-46s %5zu %8.1f %8.1f %8.1f %8.1f %5d %5.0fms\n", row.what.c_str(), row.samples.Count(),
+        std::printf("%-50s %5zu %8.1f %8.1f %8.1f %8.1f %5d %5.0fms\n", row.what.c_str(), row.samples.Count(),
                     row.samples.Mean(), row.samples.Percentile(50.0), row.samples.Percentile(99.0), row.samples.Max(),
                     row.lost, row.stolenMs);
     std::printf("\n%-72s %8s %8s\n", "CPU of the whole process, idle window", "seconds", "% core");
