@@ -34,18 +34,11 @@ TGamepadsPage::TGamepadsPage(QWidget *parent)
 {
     setObjectName(QStringLiteral("GamepadsPage"));
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 10, 10, 10);
-
-    layout->addWidget(new QLabel(QStringLiteral("Connected controllers:"), this));
-    controllerList = new QLabel(this);
-    controllerList->setObjectName(QStringLiteral("ControllerList"));
-    controllerList->setWordWrap(true);
-    controllerList->setIndent(10);
-    layout->addWidget(controllerList);
-    layout->addSpacing(8);
+    layout->setContentsMargins(10, 8, 10, 4);
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(3);
     grid->addWidget(new QLabel(QStringLiteral("Player 1"), this), 0, 1, Qt::AlignHCenter);
     grid->addWidget(new QLabel(QStringLiteral("Player 2"), this), 0, 2, Qt::AlignHCenter);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -63,14 +56,21 @@ TGamepadsPage::TGamepadsPage(QWidget *parent)
         boxes[i] = box;
     }
     layout->addLayout(grid);
-    layout->addSpacing(6);
+    layout->addSpacing(4);
 
-    auto *hint = new QLabel(QStringLiteral("To change a button, click its box and press the new button on "
-                                           "that player's controller. Start pauses; the left stick turns too."),
+    auto *hint = new QLabel(QStringLiteral("Click a box, then press the new button on that player's controller."),
                             this);
     hint->setWordWrap(true);
     layout->addWidget(hint);
-    layout->addStretch();
+    layout->addSpacing(4);
+
+    // Last on the page: a long list or a long name is cut off at the edges, not the buttons.
+    layout->addWidget(new QLabel(QStringLiteral("Controllers connected:"), this));
+    controllerList = new QLabel(this);
+    controllerList->setObjectName(QStringLiteral("ControllerList"));
+    controllerList->setContentsMargins(10, 0, 0, 0);
+    controllerList->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(controllerList, 1);
 
     ShowButtons();
     ShowControllers();
@@ -84,11 +84,19 @@ TGamepadsPage::~TGamepadsPage() = default;
 
 void TGamepadsPage::ShowControllers()
 {
+    // The player first: a name too long for the page loses its end, not whom it drives. A third
+    // controller is a spare until a player's controller is pulled out.
     QStringList lines;
     for (const TGamepadHub::Controller &controller : hub->Controllers()) {
-        const QString drives = controller.player != 0 ? QStringLiteral("player %1").arg(controller.player)
-                                                      : QStringLiteral("waiting");
-        lines << QStringLiteral("%1: %2").arg(controller.name, drives);
+        const QString drives = controller.player != 0 ? QStringLiteral("Player %1").arg(controller.player)
+                                                      : QStringLiteral("Spare");
+        lines << QStringLiteral("%1: %2").arg(drives, controller.name);
+    }
+    constexpr qsizetype Room = 3;
+    if (lines.size() > Room) {
+        const qsizetype more = lines.size() - (Room - 1);
+        lines.resize(Room - 1);
+        lines << QStringLiteral("(and %1 more)").arg(more);
     }
     controllerList->setText(lines.isEmpty() ? QStringLiteral("No controller found.") : lines.join(QLatin1Char('\n')));
 }

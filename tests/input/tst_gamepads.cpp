@@ -314,12 +314,15 @@ private slots:
         TSettings dialog(nullptr);
         auto *list = dialog.findChild<QLabel *>(QStringLiteral("ControllerList"));
         QCOMPARE(list->text(), QStringLiteral("No controller found."));
-        std::optional<VirtualPad> pads[3];
-        for (auto &pad : pads)
-            pad.emplace(*hub);
-        QCOMPARE(list->text(), QStringLiteral("Virtual Pad: player 1\nVirtual Pad: player 2\nVirtual Pad: waiting"));
+        std::optional<VirtualPad> pads[4];
+        for (std::size_t i = 0; i < 3; ++i)
+            pads[i].emplace(*hub);
+        QCOMPARE(list->text(), QStringLiteral("Player 1: Virtual Pad\nPlayer 2: Virtual Pad\nSpare: Virtual Pad"));
+        pads[3].emplace(*hub);
+        QCOMPARE(list->text(), QStringLiteral("Player 1: Virtual Pad\nPlayer 2: Virtual Pad\n(and 2 more)"));
         pads[0].reset();
-        QCOMPARE(list->text(), QStringLiteral("Virtual Pad: player 2\nVirtual Pad: player 1"));
+        pads[3].reset();
+        QCOMPARE(list->text(), QStringLiteral("Player 2: Virtual Pad\nPlayer 1: Virtual Pad"));
         pads[1].reset();
         pads[2].reset();
         QCOMPARE(list->text(), QStringLiteral("No controller found."));
