@@ -7,6 +7,7 @@
 #include "game/Rules.h"
 #include "game/TPilot.h"
 #include "halloffame/TForm3.h"
+#include "input/TGamepads.h"
 #include "platform/FailureReport.h"
 #include "platform/TMediaCommands.h"
 #include "platform/WindowLook.h"
@@ -21,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 
@@ -100,6 +102,7 @@ TForm1::TForm1(QWidget *parent)
     adjustSize();
     CentreOnScreen(*this);
     fieldView->setFocus();
+    ConnectGamepads();
 
     FormCreate(this);
 }
@@ -355,6 +358,8 @@ void TForm1::Settings1Click(QObject *)
         bool &flag;
         ~ReadBindingsAgain() { flag = true; }
     } readAgain{newctrls};
+    // The controllers' buttons are read again at once.
+    const auto readMappingAgain = qScopeGuard([this] { gamepads->ReadMapping(); });
     ShowModal<TSettings>(this);
 }
 
@@ -393,4 +398,14 @@ void TForm1::About1Click(QObject *)
 void TForm1::clearfield()
 {
     field.FillRect(QRect(0, 0, 800, 600), FieldColour::Black);
+}
+
+void TForm1::ConnectGamepads()
+{
+    // A controller's commands go through the very code of the keys, under the same conditions.
+    gamepads = std::make_unique<TGamepads>();
+    connect(gamepads.get(), &TGamepads::action, this, [this](std::uint8_t player, TPlayerAction action) {
+        RunReporting([&] { Act(player, action); });
+    });
+    connect(gamepads.get(), &TGamepads::pause, this, [this] { RunReporting([this] { Pause1Click(Pause1); }); });
 }

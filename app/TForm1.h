@@ -19,6 +19,7 @@ class QAction;
 class QMenu;
 class TFieldView;
 class TGameHost;
+class TGamepads;
 class TMediaCommands;
 class TPilot;
 class TPixelPicture;
@@ -187,4 +188,8 @@ private:
     QStringList soundsPlaying;
     std::unique_ptr<TGameHost> host;
     std::array<std::unique_ptr<TPilot>, 2> pilots;
+
+    // Game controllers: their commands come through Act, Start through Pause1Click.
+    void ConnectGamepads();
+    std::unique_ptr<TGamepads> gamepads;
 };

@@ -4,11 +4,13 @@
 //   zandrix2-bench [--seconds S] [--rounds N] [--quick] [--intervals 1,11,51,101]
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
 //                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
+//   zandrix2-bench --gamepad [--quick]     the game controllers' rows instead (GamepadBench.h)
 //
 // Offscreen unless --x11 (the display in $DISPLAY) or --platform is given.
 
 #include "bench/Clocks.h"
 #include "bench/FirstFrame.h"
+#include "bench/GamepadBench.h"
 #include "bench/ResultTable.h"
 #include "bench/SleepFloor.h"
 #include "bench/TimingBench.h"
@@ -41,6 +43,8 @@ struct Options
     // For finding what the two cycles cost each other: only the red one runs.
     bool oneCycle = false;
     bool firstFrame = false;
+    bool gamepad = false;
+    bool quick = false;
     bool platformGiven = false;
     bool x11 = false;
     // Empty: whatever the environment and the program choose.
@@ -89,6 +93,7 @@ Options Parse(int argc, char **argv)
             options.warmUp = 0.05;
             options.starts = 1;
             options.rounds = 1;
+            options.quick = true;
         } else if (argument == "--intervals") {
             options.intervals.clear();
             for (const std::string &part : Split(value())) {
@@ -117,6 +122,8 @@ Options Parse(int argc, char **argv)
                 Usage("--rounds wants 1 or more");
         } else if (argument == "--starts") {
             options.starts = std::atoi(value());
+        } else if (argument == "--gamepad") {
+            options.gamepad = true;
         } else if (argument == "--first-frame") {
             options.firstFrame = true;
         } else if (argument == "--one-cycle") {
@@ -169,6 +176,8 @@ int main(int argc, char *argv[])
     PrepareEnvironment(options, argc, argv);
     if (options.firstFrame)
         return RunFirstFrameChild(argc, argv, mainStart);
+    if (options.gamepad)
+        return RunGamepadBench(argc, argv, options.quick);
 
     RunConditions conditions;
     conditions.secondsPerRow = options.seconds;

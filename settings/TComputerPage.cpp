@@ -57,8 +57,19 @@ QString TComputerPage::Level() const
 
 void TComputerPage::setLevel(const QString &level)
 {
-    const QString known = ComputerSection::Known(level);
-    Easy->setChecked(known == u"easy");
-    Normal->setChecked(known == u"normal");
-    Hard->setChecked(known == u"hard");
+    stored = ComputerSection::Known(level);
+    Easy->setChecked(stored == u"easy");
+    Normal->setChecked(stored == u"normal");
+    Hard->setChecked(stored == u"hard");
+}
+
+void TComputerPage::AddChanges(TProfileFile::Sections &sections) const
+{
+    if (Level() != stored)
+        sections.emplace_back(QString::fromLatin1(ComputerSection::Name), ComputerSection::Values(Level()));
+}
+
+void TComputerPage::Saved()
+{
+    stored = Level();
 }

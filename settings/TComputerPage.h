@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TProfileFile.h"
+
 #include <QWidget>
 
 class QRadioButton;
@@ -14,10 +16,15 @@ public:
     explicit TComputerPage(QWidget *parent = nullptr);
 
     QString Level() const;
-    // Any text but the three levels selects "normal".
+    // The level as the settings file has it; any text but the three levels selects "normal".
     void setLevel(const QString &level);
+    // The "Computer" section, if the level was changed here; nothing otherwise.
+    void AddChanges(TProfileFile::Sections &sections) const;
+    // The change is in the settings file now.
+    void Saved();
 
 private:
+    QString stored;
     QRadioButton *Easy = nullptr;
     QRadioButton *Normal = nullptr;
     QRadioButton *Hard = nullptr;

@@ -6,6 +6,7 @@
 #include "settings/ComputerSection.h"
 #include "settings/ControlsSection.h"
 #include "settings/TComputerPage.h"
+#include "settings/TGamepadsPage.h"
 #include "ui_TSettings.h"
 
 #include <QFontMetrics>
@@ -36,8 +37,10 @@ TSettings::TSettings(QWidget *owner)
     ui->Label1->adjustSize();
     ui->Label2->adjustSize();
 
-    computerPage = new TComputerPage;
+    computerPage = new TComputerPage(ui->PageControl1);
     ui->PageControl1->addTab(computerPage, QStringLiteral("Computer"));
+    gamepadsPage = new TGamepadsPage(ui->PageControl1);
+    ui->PageControl1->addTab(gamepadsPage, QStringLiteral("Gamepads"));
 
     // The page's tab is no stop on the way from the diagram to the buttons.
     ui->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
@@ -99,16 +102,18 @@ void TSettings::FormActivate(QObject *)
 
 void TSettings::ctrlchange(QObject *)
 {
-    // All ten, and the other pages' values, in one replace: a write that fails leaves the old
-    // settings whole rather than half old, half new.
+    // All ten, and what was changed on the other pages, in one replace: a write that fails leaves
+    // the old settings whole rather than half old, half new.
     TProfileFile::KeyValues values;
     const std::array<QLineEdit *, 10> boxes = Boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i)
         values.emplace_back(QString::fromLatin1(ControlsSection::Bindings[i].key), boxes[i]->text());
-    TProfileFile::Settings().WriteSections({
-        {QString::fromLatin1(ControlsSection::Name), values},
-        {QString::fromLatin1(ComputerSection::Name), ComputerSection::Values(computerPage->Level())},
-    });
+    TProfileFile::Sections sections{{QString::fromLatin1(ControlsSection::Name), values}};
+    computerPage->AddChanges(sections);
+    gamepadsPage->AddChanges(sections);
+    TProfileFile::Settings().WriteSections(sections);
+    computerPage->Saved();
+    gamepadsPage->Saved();
 }
 
 void TSettings::OKBtnClick()

@@ -7,6 +7,7 @@
 
 class QLineEdit;
 class TComputerPage;
+class TGamepadsPage;
 namespace Ui {
 class TSettings;
 }
@@ -37,4 +38,5 @@ private:
 
     std::unique_ptr<Ui::TSettings> ui;
     TComputerPage *computerPage = nullptr;
+    TGamepadsPage *gamepadsPage = nullptr;
 };
