@@ -7,6 +7,7 @@
 // - nothing is reported as a failure, and memory does not grow once the game has warmed up.
 // The run lasts $ZANDRIX_SOAK_SECONDS seconds (20 unless set; see docs/reliability.md).
 #include "components/TRCADigital.h"
+#include "game/Rules.h"
 #include "support/GameRig.h"
 
 #include <QCoreApplication>
@@ -29,21 +30,6 @@ int SoakSeconds()
 {
     return qEnvironmentVariableIsSet("ZANDRIX_SOAK_SECONDS") ? qEnvironmentVariableIntValue("ZANDRIX_SOAK_SECONDS")
                                                             : 20;
-}
-
-// The bonus table as the player knows it: kinds 1 and 2 are jump jets.
-std::int32_t BonusPoints(std::uint8_t kind)
-{
-    switch (kind) {
-    case 1:
-    case 2: return 0;
-    case 3:
-    case 4: return 1000;
-    case 5:
-    case 6: return 2500;
-    case 7: return 5000;
-    default: return 100;
-    }
 }
 
 long ResidentKilobytes()
@@ -162,7 +148,7 @@ private:
             ++crashes;
             if (after.score[me] != before.score[me])
                 fail("a crash changed the crashed player's score");
-            if (after.score[other] != WrappingAdd(before.score[other], 5000))
+            if (after.score[other] != WrappingAdd(before.score[other], Rules::CrashPoints))
                 fail("a crash did not credit the other player 5000");
             return;
         }
@@ -171,16 +157,16 @@ private:
         if (after.score[other] != before.score[other])
             fail("the other player's score changed");
 
-        // Faster cycles score double: 2 a step below 51 ms, 1 from 51 ms on.
-        std::int32_t points = (100 - before.interval[me]) / 50 + 1;
+        std::int32_t points = Rules::StepPoints(before.interval[me]);
         std::int32_t jets = 0;
         if (before.bonusShown && !after.bonusShown) {
             ++bonuses;
-            if (BonusPoints(before.bonusKind) == 0) {
+            const Rules::BonusKind &kind = Rules::Bonus(before.bonusKind);
+            if (kind.jumpJet) {
                 ++jumpJets;
                 jets = 1;
             }
-            points += BonusPoints(before.bonusKind);
+            points += kind.points;
         }
         if (after.score[me] != WrappingAdd(before.score[me], points))
             fail("the points of the step do not add up");
