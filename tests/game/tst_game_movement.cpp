@@ -23,6 +23,8 @@ private slots:
     void stepScoreDependsOnInterval();
     void edgesAndSidePanelAreWalls_data();
     void edgesAndSidePanelAreWalls();
+    void timersTickWithThemselvesAsSender_data();
+    void timersTickWithThemselvesAsSender();
     void fourTurnsReverseOntoOwnTrail_data();
     void fourTurnsReverseOntoOwnTrail();
     void otherTrailIsAWall_data();
@@ -106,6 +108,31 @@ void MovementTest::edgesAndSidePanelAreWalls()
         QCOMPARE(rig.form.GetPixel(landing.x(), landing.y()), FieldColour::Red);
         QCOMPARE(rig.form.redscore, 1);
     }
+}
+
+// A timer's own handler names the timer as the Sender of all that its tick sets off, down to the
+// crash window. The window's handlers are left in place; the timers stand still, so that only the
+// test ticks.
+void MovementTest::timersTickWithThemselvesAsSender_data()
+{
+    AddPlayerRows();
+}
+
+void MovementTest::timersTickWithThemselvesAsSender()
+{
+    QFETCH(int, player);
+    GameRig rig(GameRig::Hosting::Recording, GameRig::Ticks::Threaded);
+    rig.Start(player == 2);
+    rig.form.hiresTimer1.setEnabled(false);
+    rig.form.hiresTimer2.setEnabled(false);
+    TQtThreadedTimer &timer = player == 1 ? rig.form.hiresTimer1 : rig.form.hiresTimer2;
+    rig.Place(player, 0, 300, 3);
+
+    timer.Tick();
+
+    QCOMPARE(rig.WindowTitles(), QStringList{QStringLiteral("Player %1 crashed! 2 Cycles left...").arg(player)});
+    QCOMPARE(rig.crashSenders.size(), std::size_t(1));
+    QCOMPARE(rig.crashSenders.front(), static_cast<const QObject *>(&timer));
 }
 
 // Several turns between two ticks add up: four turns the same way point the cycle back at the
