@@ -1,6 +1,6 @@
 // Bonuses: a yellow text placed at random, at most one at a time, collected by the first head that
 // lands on one of its yellow pixels.
-#include "GameRig.h"
+#include "support/GameRig.h"
 
 #include "components/TRCADigital.h"
 

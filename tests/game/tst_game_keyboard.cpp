@@ -1,8 +1,10 @@
-// Keyboard control: turns, speeds and jumps by the typed character, with the bindings read from
-// the settings file at the round start.
-#include "GameRig.h"
+// Keyboard control: turns, speeds and jumps by the typed character, with the bindings read at the
+// round start.
+#include "support/GameRig.h"
 
 #include "components/TRCADigital.h"
+#include "support/Files.h"
+#include "support/ModalAnswer.h"
 
 #include <QtTest>
 
@@ -137,9 +139,7 @@ void KeyboardTest::jumpDistanceByInterval()
 // Three jets at a new game; a jump with none left does nothing and the count stays at 0.
 void KeyboardTest::jumpNeedsAJet_data()
 {
-    QTest::addColumn<int>("player");
-    QTest::newRow("player 1") << 1;
-    QTest::newRow("player 2") << 2;
+    AddPlayerRows();
 }
 
 void KeyboardTest::jumpNeedsAJet()
@@ -189,35 +189,39 @@ void KeyboardTest::jumpIsNeitherTestedNorDrawn()
     QCOMPARE(rig.form.redscore, 4);
 }
 
-// Only the first character of a stored binding counts, compared exactly; an empty binding binds
-// no key (the default does not come back); blanks around a value are dropped on reading.
+// Only the first character of a binding counts, compared exactly; an empty binding binds no key
+// (the default does not come back). Read from the settings file by the program's own host: a
+// missing key is the default, and blanks around a value are dropped.
 void KeyboardTest::storedBindingUsesItsFirstCharacterOnly_data()
 {
-    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("where"); // the host's bindings, the settings file, or neither
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("turns");
 
-    QTest::newRow("absent key: default a") << false << "" << "a" << true;
-    QTest::newRow("abc acts as a") << true << "abc" << "a" << true;
-    QTest::newRow("abc: b does nothing") << true << "abc" << "b" << false;
-    QTest::newRow("abc: c does nothing") << true << "abc" << "c" << false;
-    QTest::newRow("empty: default a does nothing") << true << "" << "a" << false;
-    QTest::newRow("upper case Q: q does nothing") << true << "Q" << "q" << false;
-    QTest::newRow("upper case Q: Q turns") << true << "Q" << "Q" << true;
-    QTest::newRow("blanks around x dropped") << true << "  x  " << "x" << true;
-    QTest::newRow("blank reads empty") << true << " " << " " << false;
+    QTest::newRow("abc acts as a") << "host" << "abc" << "a" << true;
+    QTest::newRow("abc: b does nothing") << "host" << "abc" << "b" << false;
+    QTest::newRow("abc: c does nothing") << "host" << "abc" << "c" << false;
+    QTest::newRow("empty: default a does nothing") << "host" << "" << "a" << false;
+    QTest::newRow("upper case Q: q does nothing") << "host" << "Q" << "q" << false;
+    QTest::newRow("upper case Q: Q turns") << "host" << "Q" << "Q" << true;
+    QTest::newRow("file without the key: default a") << "none" << "" << "a" << true;
+    QTest::newRow("file, empty: default a does nothing") << "file" << "" << "a" << false;
+    QTest::newRow("file, blanks around x dropped") << "file" << "  x  " << "x" << true;
+    QTest::newRow("file, blank reads empty") << "file" << " " << " " << false;
 }
 
 void KeyboardTest::storedBindingUsesItsFirstCharacterOnly()
 {
-    QFETCH(bool, stored);
+    QFETCH(QString, where);
     QFETCH(QString, value);
     QFETCH(QString, typed);
     QFETCH(bool, turns);
-    GameRig rig;
-    if (stored)
-        rig.WriteBinding(QStringLiteral("leftkeya"), value);
+    GameRig rig(where == u"host" ? GameRig::Hosting::Recording : GameRig::Hosting::Windows);
+    if (where == u"host")
+        rig.SetBinding("leftkeya", value);
+    else if (where == u"file")
+        Store(rig.home.settingsFile(), "[Controls]\nleftkeya=" + value.toUtf8() + '\n');
     rig.StartOnePlayer();
 
     rig.Type(typed);
@@ -229,7 +233,7 @@ void KeyboardTest::storedBindingUsesItsFirstCharacterOnly()
 void KeyboardTest::characterBoundTwiceDoesBoth()
 {
     GameRig rig;
-    rig.WriteBinding(QStringLiteral("fasta"), QStringLiteral("a"));
+    rig.SetBinding("fasta", QStringLiteral("a"));
     rig.StartOnePlayer();
 
     rig.Type(QStringLiteral("a"));
@@ -275,7 +279,7 @@ void KeyboardTest::typedCharactersReachTheGame()
 }
 
 // The bindings are read at the first round after start-up and at the first round after each use
-// of the settings command, never otherwise: a file changed between rounds is not picked up.
+// of the settings command, never otherwise: bindings changed between rounds are not picked up.
 void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
 {
     GameRig rig;
@@ -287,33 +291,40 @@ void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
         return turned;
     };
 
-    rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("q"));
+    rig.SetBinding("leftkeya", QStringLiteral("q"));
     // Two players, so that three crashes, one of them blue's, still leave the game running.
     rig.StartTwoPlayers();
     QVERIFY(turnsLeftWith(QStringLiteral("q")));
     QVERIFY(!turnsLeftWith(QStringLiteral("a")));
 
-    rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("z"));
+    rig.SetBinding("leftkeya", QStringLiteral("z"));
     rig.CrashRed(); // the next round of the same game
     QCOMPARE(rig.form.redlives, 2);
     QVERIFY(rig.form.running);
     QVERIFY(turnsLeftWith(QStringLiteral("q")));
     QVERIFY(!turnsLeftWith(QStringLiteral("z")));
+    QCOMPARE(rig.bindingReads, 1);
 
     // The dialog is closed without OK, which writes nothing; only the next round start reads.
+    QString dialog;
+    AnswerNextModal([&dialog](QWidget *modal) {
+        dialog = modal->windowTitle();
+        static_cast<QDialog *>(modal)->reject();
+    });
     rig.form.Settings1Click(rig.form.Settings1);
-    QVERIFY(rig.WindowTitles().contains(QStringLiteral("Zandrix II - Settings...")));
+    QCOMPARE(dialog, QStringLiteral("Zandrix II - Settings..."));
     QVERIFY(turnsLeftWith(QStringLiteral("q")));
     rig.CrashBlue();
     QVERIFY(turnsLeftWith(QStringLiteral("z")));
     QVERIFY(!turnsLeftWith(QStringLiteral("q")));
 
-    // Read once more at that round; from then on the file is not looked at again.
-    rig.WriteBinding(QStringLiteral("leftkeya"), QStringLiteral("x"));
+    // Read once more at that round; from then on they are not asked for again.
+    rig.SetBinding("leftkeya", QStringLiteral("x"));
     rig.CrashRed();
     QVERIFY(rig.form.running);
     QVERIFY(turnsLeftWith(QStringLiteral("z")));
     QVERIFY(!turnsLeftWith(QStringLiteral("x")));
+    QCOMPARE(rig.bindingReads, 2);
 }
 
 // Game keys act only while a round is played and not paused; in particular a speed key does not

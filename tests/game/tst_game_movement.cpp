@@ -1,6 +1,6 @@
 // The movement tick: one pixel per tick, and the colour of the pixel it lands on decides whether
 // the cycle crashes, collects a bonus or simply goes on.
-#include "GameRig.h"
+#include "support/GameRig.h"
 
 #include "components/TRCADigital.h"
 
@@ -23,6 +23,8 @@ private slots:
     void stepScoreDependsOnInterval();
     void edgesAndSidePanelAreWalls_data();
     void edgesAndSidePanelAreWalls();
+    void timersTickWithThemselvesAsSender_data();
+    void timersTickWithThemselvesAsSender();
     void fourTurnsReverseOntoOwnTrail_data();
     void fourTurnsReverseOntoOwnTrail();
     void otherTrailIsAWall_data();
@@ -108,6 +110,31 @@ void MovementTest::edgesAndSidePanelAreWalls()
     }
 }
 
+// A timer's own handler names the timer as the Sender of all that its tick sets off, down to the
+// crash window. The window's handlers are left in place; the timers stand still, so that only the
+// test ticks.
+void MovementTest::timersTickWithThemselvesAsSender_data()
+{
+    AddPlayerRows();
+}
+
+void MovementTest::timersTickWithThemselvesAsSender()
+{
+    QFETCH(int, player);
+    GameRig rig(GameRig::Hosting::Recording, GameRig::Ticks::Threaded);
+    rig.Start(player == 2);
+    rig.form.hiresTimer1.setEnabled(false);
+    rig.form.hiresTimer2.setEnabled(false);
+    TQtThreadedTimer &timer = player == 1 ? rig.form.hiresTimer1 : rig.form.hiresTimer2;
+    rig.Place(player, 0, 300, 3);
+
+    timer.Tick();
+
+    QCOMPARE(rig.WindowTitles(), QStringList{QStringLiteral("Player %1 crashed! 2 Cycles left...").arg(player)});
+    QCOMPARE(rig.crashSenders.size(), std::size_t(1));
+    QCOMPARE(rig.crashSenders.front(), static_cast<const QObject *>(&timer));
+}
+
 // Several turns between two ticks add up: four turns the same way point the cycle back at the
 // pixel it came from.
 void MovementTest::fourTurnsReverseOntoOwnTrail_data()
@@ -135,19 +162,15 @@ void MovementTest::fourTurnsReverseOntoOwnTrail()
     rig.Type(keys);
     QCOMPARE(player == 1 ? rig.form.reddir : rig.form.bluedir, reversedDir);
     QVERIFY(rig.WindowTitles().isEmpty());
-    if (player == 1)
-        rig.TickRed();
-    else
-        rig.TickBlue();
+    rig.Tick(player);
 
     QCOMPARE(rig.WindowTitles(), QStringList{QStringLiteral("Player %1 crashed! 2 Cycles left...").arg(player)});
 }
 
+// Player 1 into player 2's trail, and the other way round.
 void MovementTest::otherTrailIsAWall_data()
 {
-    QTest::addColumn<int>("player");
-    QTest::newRow("red into blue") << 1;
-    QTest::newRow("blue into red") << 2;
+    AddPlayerRows();
 }
 
 void MovementTest::otherTrailIsAWall()
@@ -157,21 +180,13 @@ void MovementTest::otherTrailIsAWall()
     rig.StartTwoPlayers();
     // The other cycle lays a vertical line at column 300 from row 100 down to row 109; this one
     // drives right along row 105 into it.
-    if (player == 1) {
-        rig.PlaceBlue(300, 99, 5);
-        rig.TickBlue(10);
-        rig.PlaceRed(295, 105, 7);
-        rig.TickRed(4);
-        QVERIFY(rig.WindowTitles().isEmpty());
-        rig.TickRed();
-    } else {
-        rig.PlaceRed(300, 99, 5);
-        rig.TickRed(10);
-        rig.PlaceBlue(295, 105, 7);
-        rig.TickBlue(4);
-        QVERIFY(rig.WindowTitles().isEmpty());
-        rig.TickBlue();
-    }
+    const int other = 3 - player;
+    rig.Place(other, 300, 99, 5);
+    rig.Tick(other, 10);
+    rig.Place(player, 295, 105, 7);
+    rig.Tick(player, 4);
+    QVERIFY(rig.WindowTitles().isEmpty());
+    rig.Tick(player);
 
     QCOMPARE(rig.WindowTitles(), QStringList{QStringLiteral("Player %1 crashed! 2 Cycles left...").arg(player)});
 }
@@ -205,29 +220,17 @@ void MovementTest::yellowPixelCollectsBonusAndStillScores()
     const QPoint yellow = rig.FirstYellowPixel();
     QVERIFY(bonus.contains(yellow));
 
-    std::uint32_t colour = FieldColour::Red;
-    std::int32_t *score = &rig.form.redscore;
-    TRCADigital *jetDisplay = rig.form.jumpdigr;
-    TRCADigital *scoreDisplay = rig.form.digired;
-    if (player == 1) {
-        rig.PlaceRed(yellow.x() - 1, yellow.y(), 7);
-        rig.TickRed();
-    } else {
-        colour = FieldColour::Blue;
-        score = &rig.form.bluescore;
-        jetDisplay = rig.form.jumpdigb;
-        scoreDisplay = rig.form.digiblue;
-        rig.PlaceBlue(yellow.x() - 1, yellow.y(), 7);
-        rig.TickBlue();
-    }
+    rig.Place(player, yellow.x() - 1, yellow.y(), 7);
+    rig.Tick(player);
 
+    const bool red = player == 1;
     QVERIFY(!rig.form.Label1.Visible());
-    QCOMPARE(rig.form.GetPixel(yellow.x(), yellow.y()), colour);
+    QCOMPARE(rig.form.GetPixel(yellow.x(), yellow.y()), red ? FieldColour::Red : FieldColour::Blue);
     // The rest of the text is gone with the label: nothing yellow is left anywhere.
     QCOMPARE(rig.CountPixels(FieldColour::Yellow), 0);
-    QCOMPARE(*score, points + 1);
-    QCOMPARE(scoreDisplay->Value(), points + 1);
-    QCOMPARE(jetDisplay->Value(), 3 + jets);
+    QCOMPARE(red ? rig.form.redscore : rig.form.bluescore, points + 1);
+    QCOMPARE((red ? rig.form.digired : rig.form.digiblue)->Value(), points + 1);
+    QCOMPARE((red ? rig.form.jumpdigr : rig.form.jumpdigb)->Value(), 3 + jets);
     QVERIFY(rig.WindowTitles().isEmpty());
 }
 

@@ -1,18 +1,15 @@
 #pragma once
 
 #include "halloffame/Tnewhigh.h"
+#include "support/Files.h"
 #include "support/TestConfigHome.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QFile>
 #include <QObject>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
-
-#include <csignal>
-#include <sys/resource.h>
 
 // Types the next name of its list into every name entry window that opens, then presses Enter,
 // and keeps the windows' captions. A window that opens when the list is used up gets an empty
@@ -46,45 +43,6 @@ protected:
 
 private:
     QStringList names;
-};
-
-inline void WriteSettingsFile(const TestConfigHome &home, const QByteArray &text)
-{
-    QFile file(home.settingsFile());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(text), text.size());
-}
-
-inline QByteArray ReadSettingsFile(const TestConfigHome &home)
-{
-    QFile file(home.settingsFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Makes every write that would take a file past the given size fail, for as long as it lives.
-// Unlike a read-only directory this also stops root, who passes every permission check.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = old;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit old{};
-    void (*oldHandler)(int) = SIG_DFL;
 };
 
 // A section of ten ranks with scores 1000, 900, ... 100 and names A to J.

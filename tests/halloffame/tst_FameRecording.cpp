@@ -94,7 +94,7 @@ void FameRecording::firstScoreCreatesTheWholeSection()
     hall.writefame(&hall, 0);
 
     QCOMPARE(script.prompts, QStringList{"Enter your Name!"});
-    QCOMPARE(ReadSettingsFile(home), QByteArray("[OnePlayer]\n"
+    QCOMPARE(Contents(home.settingsFile()), QByteArray("[OnePlayer]\n"
                                                 "1=0\n2=0\n3=0\n4=0\n5=0\n6=0\n7=0\n8=0\n9=0\n10=0\n"
                                                 "1n=Bob\n2n=1\n3n=1\n4n=1\n5n=1\n"
                                                 "6n=1\n7n=1\n8n=1\n9n=1\n10n=1\n"));
@@ -121,7 +121,7 @@ void FameRecording::placesScores()
     QFETCH(int, score);
     QFETCH(QStringList, expected);
     TestConfigHome home;
-    WriteSettingsFile(home, TenRanks("OnePlayer") + TenRanks("TwoPlayers"));
+    Store(home.settingsFile(), TenRanks("OnePlayer") + TenRanks("TwoPlayers"));
     NameEntryScript script({"Zed"});
     TForm3 hall(nullptr);
 
@@ -137,14 +137,14 @@ void FameRecording::scoreWithoutPlaceAsksNoNameButRewritesTheSection()
     // Rank 10 is missing and takes its defaults, which the rewrite then stores.
     QByteArray text = TenRanks("TwoPlayers");
     text.replace("10=100\n", "").replace("10n=J\n", "");
-    WriteSettingsFile(home, text);
+    Store(home.settingsFile(), text);
     NameEntryScript script;
     TForm3 hall(nullptr);
 
     hall.writefameb(&hall, QStringLiteral("Player 1"), -1);
 
     QCOMPARE(script.prompts, QStringList());
-    const QByteArray written = ReadSettingsFile(home);
+    const QByteArray written = Contents(home.settingsFile());
     QVERIFY2(written.contains("\n10=0\n") && written.endsWith("\n10n=2\n"), written.constData());
 }
 
@@ -156,14 +156,14 @@ void FameRecording::emptyNameStaysEmpty()
 
     hall.writefame(&hall, 300);
 
-    QVERIFY(ReadSettingsFile(home).contains("\n1n=\n"));
+    QVERIFY(Contents(home.settingsFile()).contains("\n1n=\n"));
     QCOMPARE(StoredRanks(TFameList::OnePlayer).first(), QStringLiteral(" 300"));
 }
 
 void FameRecording::secondPlayerWithEqualScoreStandsAbove()
 {
     TestConfigHome home;
-    WriteSettingsFile(home, TenRanks("OnePlayer"));
+    Store(home.settingsFile(), TenRanks("OnePlayer"));
     NameEntryScript script({"Red", "Blue"});
     TForm3 hall(nullptr);
 
@@ -183,7 +183,7 @@ void FameRecording::brokenStoredScoreGivesWayInsteadOfBlocking()
     TestConfigHome home;
     QByteArray text = TenRanks("OnePlayer");
     text.replace("\n1=1000\n", "\n1=abc\n");
-    WriteSettingsFile(home, text);
+    Store(home.settingsFile(), text);
     NameEntryScript script({"Lo", "Hi", "New"});
     TForm3 hall(nullptr);
 
@@ -201,7 +201,7 @@ void FameRecording::brokenStoredScoreGivesWayInsteadOfBlocking()
     for (int i = 0; i < 8; ++i)
         hall.writefame(&hall, 1);
     QCOMPARE(StoredRanks(TFameList::OnePlayer).last(), QStringLiteral("New 1"));
-    QVERIFY(!ReadSettingsFile(home).contains("abc"));
+    QVERIFY(!Contents(home.settingsFile()).contains("abc"));
     QCOMPARE(script.prompts.size(), 10);
 }
 
@@ -209,7 +209,7 @@ void FameRecording::failedWriteLeavesTheFileAndReportsInGerman()
 {
     TestConfigHome home;
     const QByteArray before = "[Controls]\nlefta=65\n";
-    WriteSettingsFile(home, before);
+    Store(home.settingsFile(), before);
     NameEntryScript script({"Bob"});
     TForm3 hall(nullptr);
 
@@ -224,7 +224,7 @@ void FameRecording::failedWriteLeavesTheFileAndReportsInGerman()
     }
 
     QCOMPARE(message, QStringLiteral("Kann nicht nach zandrix2.ini schreiben"));
-    QCOMPARE(ReadSettingsFile(home), before);
+    QCOMPARE(Contents(home.settingsFile()), before);
     QCOMPARE(script.prompts.size(), 1);
     QVERIFY(newname.isEmpty());
     QVERIFY(hall.findChildren<Tnewhigh *>().isEmpty());

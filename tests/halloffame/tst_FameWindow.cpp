@@ -64,7 +64,7 @@ void FameWindow::withoutFileShowsTheDefaults()
 void FameWindow::showsTheFileAsItIsWhenOpened()
 {
     TestConfigHome home;
-    WriteSettingsFile(home, TenRanks("TwoPlayers") + "[OnePlayer]\n1=012\n1n=\n");
+    Store(home.settingsFile(), TenRanks("TwoPlayers") + "[OnePlayer]\n1=012\n1n=\n");
     TForm3 hall(nullptr);
     hall.show();
     QCOMPARE(Line(hall, 1)->text(), QStringLiteral("     012"));
@@ -74,7 +74,7 @@ void FameWindow::showsTheFileAsItIsWhenOpened()
     hall.hide();
 
     // Opened again, it picks up what changed in between.
-    WriteSettingsFile(home, "[OnePlayer]\n1=5\n1n=Eve\n");
+    Store(home.settingsFile(), "[OnePlayer]\n1=5\n1n=Eve\n");
     hall.show();
     QCOMPARE(Line(hall, 1)->text(), QStringLiteral("Eve     5"));
     QCOMPARE(Line(hall, 11)->text(), QStringLiteral("2     0"));
@@ -84,7 +84,7 @@ void FameWindow::longOrOddTextStaysInItsColumn()
 {
     TestConfigHome home;
     const QByteArray longName(1023, 'W');
-    WriteSettingsFile(home, "[OnePlayer]\n1=4711\n1n=" + longName + "\n2n=Tab\there\n"
+    Store(home.settingsFile(), "[OnePlayer]\n1=4711\n1n=" + longName + "\n2n=Tab\there\n"
                                 "3n=<b>Bold</b>\n4=" + QByteArray(1023, '9') + "\n"
                             "[TwoPlayers]\n1=700\n1n=" + longName + "\n");
     TForm3 hall(nullptr);

@@ -1,8 +1,9 @@
-#include "game/GameRig.h"
+#include "support/GameRig.h"
 #include "input/GamepadSection.h"
 #include "input/TDeviceWatch.h"
 #include "input/TGamepadHub.h"
 #include "settings/TSettings.h"
+#include "support/ModalAnswer.h"
 #include "support/TestConfigHome.h"
 
 #include "components/TRCADigital.h"
@@ -339,8 +340,8 @@ private slots:
         for (auto &pad : pads)
             pad.emplace(*hub);
         QStringList shown;
-        rig->onWindow = [&](QWidget *dialog) {
-            dialog->findChild<QTabWidget *>()->setCurrentIndex(1);
+        AnswerNextModal([&](QWidget *dialog) {
+            dialog->findChild<QTabWidget *>()->setCurrentIndex(2);
             auto box = [dialog](const char *name) { return dialog->findChild<QLineEdit *>(QLatin1String(name)); };
             shown << box("jumpa")->text() << box("leftb")->text();
             box("jumpa")->setFocus();
@@ -352,7 +353,7 @@ private slots:
             pads[1]->Click(SDL_CONTROLLER_BUTTON_B);
             shown << box("jumpa")->text() << box("leftb")->text();
             dialog->findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
-        };
+        });
         rig->form.Settings1Click(rig->form.Settings1);
         QCOMPARE(shown, (QStringList{"A", "D-pad left", "A", "X", "B"}));
         const QByteArray saved = Contents(rig->home.settingsFile());

@@ -1,6 +1,6 @@
 #include "platform/Failure.h"
-#include "platform/FileSizeLimit.h"
 #include "platform/TProfileFile.h"
+#include "support/Files.h"
 #include "support/TestConfigHome.h"
 
 #include <QDir>
@@ -10,46 +10,8 @@
 #include <QTest>
 
 #include <optional>
-#include <unistd.h>
 
 namespace {
-
-void Store(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-// Root writes into any directory whatever its permissions; for as long as this lives, root acts as
-// the unprivileged user "nobody" so that permissions count.
-class WithoutRoot
-{
-public:
-    WithoutRoot()
-    {
-        if (geteuid() == 0)
-            dropped = seteuid(65534) == 0;
-    }
-    ~WithoutRoot()
-    {
-        if (dropped)
-            (void)!seteuid(0);
-    }
-    WithoutRoot(const WithoutRoot &) = delete;
-    WithoutRoot &operator=(const WithoutRoot &) = delete;
-
-private:
-    bool dropped = false;
-};
 
 // Runs the write and checks that it failed with the German message.
 template <typename Write>
@@ -296,9 +258,10 @@ private slots:
             std::optional<FileSizeLimit> limit;
             if (what == "disk full")
                 limit.emplace(static_cast<rlim_t>(before.size() + 10));
-            std::optional<WithoutRoot> user;
+            // Root writes into any directory whatever its permissions.
+            std::optional<AsNobody> user;
             if (what == "unwritable directory")
-                user.emplace();
+                QVERIFY(user.emplace().Active());
             TProfileFile file(path);
             // The batch is one replace: none of it lands, not even the first keys that would fit.
             ExpectWriteFailure([&] { file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", QString(100, QLatin1Char('x'))}}); });

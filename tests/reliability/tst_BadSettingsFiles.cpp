@@ -2,10 +2,8 @@
 // the file is, the game starts, plays to its end and either records the score while keeping every
 // other byte of the file, or says "Kann nicht nach zandrix2.ini schreiben" and leaves the file
 // exactly as it was.
-#include "PlayRig.h"
-
-#include "platform/FileSizeLimit.h"
-#include "support/TestConfigHome.h"
+#include "support/Files.h"
+#include "support/GameRig.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -39,26 +37,6 @@ constexpr int Steps = 100;
 // the file 50 times in a one-player game and 90 in a two-player one, and writes each list once;
 // the player waits for most of it at the game over.
 constexpr qint64 GameSeconds = 10;
-
-// A literal with its NUL bytes, without the terminating one.
-template <std::size_t N>
-QByteArray Bytes(const char (&text)[N])
-{
-    return QByteArray(text, N - 1);
-}
-
-void Store(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
-}
 
 // Everything below a directory as text: each entry's name, type, permissions, and for a regular
 // file its size and a hash of its bytes. Taken with full rights; FIFOs are never opened.
@@ -171,29 +149,6 @@ QByteArray HundredThousandSections()
     return text;
 }
 
-// While it lives the process acts as the unprivileged user "nobody", so that permissions count
-// (root passes every permission check). Without root there is nothing to drop.
-class AsNobody
-{
-public:
-    AsNobody()
-    {
-        if (geteuid() == 0)
-            dropped = seteuid(65534) == 0;
-    }
-    ~AsNobody()
-    {
-        if (dropped)
-            (void)!seteuid(0);
-    }
-    AsNobody(const AsNobody &) = delete;
-    AsNobody &operator=(const AsNobody &) = delete;
-    bool Active() const { return dropped || geteuid() != 0; }
-
-private:
-    bool dropped = false;
-};
-
 // Opening a FIFO for reading waits for a writer. Should the game ever do that, this lets every
 // waiting open go after a few seconds by opening the FIFO for writing now and then, and notes it.
 class FifoWatchdog
@@ -291,26 +246,23 @@ void BadSettingsFiles::writableFileGetsTheScoreAndKeepsEveryOtherByte()
     if (noPermissions && geteuid() != 0)
         QSKIP("only root can still read a file without permissions");
 
-    TestConfigHome home;
+    GameRig rig(GameRig::Hosting::Windows);
+    const TestConfigHome &home = rig.home;
     if (exists)
         Store(home.settingsFile(), old);
     if (noPermissions)
         QVERIFY(QFile::setPermissions(home.settingsFile(), {}));
+    if (twoPlayers)
+        rig.names = QStringList{"Red", "Blue"}; // one player is the rig's "Tester"
 
     QElapsedTimer clock;
     clock.start();
-    {
-        PlayRig rig;
-        rig.names = QStringList{"Red", "Blue"};
-        if (!twoPlayers)
-            rig.names = QStringList{"Tester"};
-        QVERIFY(rig.PlayToGameOver(twoPlayers, Steps));
-        QCOMPARE(rig.failures, QStringList());
-        QCOMPARE(rig.errorBoxes, QStringList());
-        QVERIFY(rig.form.gameover.Visible());
-    }
+    QVERIFY(rig.PlayToGameOver(twoPlayers, Steps));
     const qint64 elapsed = clock.elapsed();
     qInfo("%s: a whole game took %lld ms", QTest::currentDataTag(), static_cast<long long>(elapsed));
+    QCOMPARE(rig.failures, QStringList());
+    QCOMPARE(rig.errorBoxes, QStringList());
+    QVERIFY(rig.form.gameover.Visible());
 
     QVERIFY(SameBytes(Contents(home.settingsFile()), AfterGame(old, twoPlayers)));
     // No temporary file is left behind. (Root's rewrite of a file without permissions leaves it
@@ -339,7 +291,8 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
     QFETCH(Trouble, trouble);
     QFETCH(bool, twoPlayers);
 
-    TestConfigHome home;
+    GameRig rig(GameRig::Hosting::Windows);
+    const TestConfigHome &home = rig.home;
     const QString file = home.settingsFile();
     const QByteArray old = "[Controls]\nfasta=w\n[OnePlayer]\n1=5000\n1n=Old\n";
     std::optional<FileSizeLimit> diskFull;
@@ -384,7 +337,6 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
     const QString before = Snapshot(home.path());
 
     {
-        PlayRig rig;
         std::optional<FifoWatchdog> watchdog;
         if (trouble == Trouble::Fifo)
             watchdog.emplace(file);
@@ -400,12 +352,12 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
         }
         if (watchdog)
             QVERIFY2(!watchdog->Fired(), "the game waited for a writer on a FIFO");
-        // Reported once, in the error box, and the game over completed all the same.
-        QCOMPARE(rig.failures, QStringList{CannotWrite});
-        QCOMPARE(rig.errorBoxes, QStringList{CannotWrite});
-        QVERIFY(rig.form.gameover.Visible());
-        QVERIFY(rig.form.StartEnabled());
     }
+    // Reported once, in the error box, and the game over completed all the same.
+    QCOMPARE(rig.failures, QStringList{CannotWrite});
+    QCOMPARE(rig.errorBoxes, QStringList{CannotWrite});
+    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.form.StartEnabled());
 
     QCOMPARE(Snapshot(home.path()), before);
     QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -8,36 +8,14 @@
 // and were lost there (the real program under Xvfb and openbox, keys sent with no delay), so these
 // cases need a platform or an input method that moves the focus sooner; the game guards against
 // them all the same.
-#include "PlayRig.h"
-
 #include "halloffame/TFameTable.h"
-#include "halloffame/Tnewhigh.h"
 #include "platform/TProfileFile.h"
-#include "support/TestConfigHome.h"
-#include "windows/Tcrash.h"
+#include "support/GameRig.h"
 
-#include <QKeyEvent>
 #include <QtTest>
 
 namespace {
-
 constexpr int Steps = 10;
-
-void Type(TForm1 &form, char key)
-{
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(key)));
-    QCoreApplication::sendEvent(&form, &press);
-}
-
-// Player 1's next tick runs into the left edge.
-void CrashRed(TForm1 &form)
-{
-    form.redx = 0;
-    form.redy = 300;
-    form.reddir = 3;
-    form.hiresTimer1Timer(nullptr);
-}
-
 } // namespace
 
 class InputBehindModalWindows : public QObject
@@ -51,13 +29,12 @@ private slots:
 
 void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunning()
 {
-    TestConfigHome home;
-    PlayRig rig;
+    GameRig rig(GameRig::Hosting::Windows);
     TForm1 &form = rig.form;
     // The player holds "w" (faster) and hits Enter on the crash window of the last cycle.
-    rig.afterAnswer = [&](QWidget *modal) {
-        if (qobject_cast<Tcrash *>(modal) && form.redlives == 0)
-            Type(form, 'w');
+    rig.onWindow = [&](const QString &title) {
+        if (title == u"Player 1 crashed! 0 Cycles left...")
+            rig.Type(QStringLiteral("w"));
     };
     QVERIFY(rig.PlayToGameOver(false, Steps));
 
@@ -65,10 +42,10 @@ void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunni
     // deliver, it is delivered here; a cycle set moving again would crash once more, with 255
     // cycles left.
     for (int tick = 0; tick < 1000 && form.hiresTimer1.Enabled() && form.StartEnabled(); ++tick)
-        form.hiresTimer1Timer(nullptr);
+        rig.TickRed();
     QVERIFY(!form.hiresTimer1.Enabled());
     QVERIFY(!form.hiresTimer2.Enabled());
-    const QStringList crashes = rig.windows.filter(QStringLiteral("crashed!"));
+    const QStringList crashes = rig.WindowTitles().filter(QStringLiteral("crashed!"));
     QCOMPARE(crashes.size(), 3);
     QCOMPARE(crashes.last(), QStringLiteral("Player 1 crashed! 0 Cycles left..."));
     QCOMPARE(form.redlives, std::uint8_t(0));
@@ -78,25 +55,16 @@ void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunni
 
 void InputBehindModalWindows::newGameBehindTheNameEntryWaitsForTheGameOver()
 {
-    TestConfigHome home;
-    PlayRig rig;
-    TForm1 &form = rig.form;
+    GameRig rig(GameRig::Hosting::Windows);
     // The player types a name, hits Enter and at once F2 for the next game.
     bool pressed = false;
-    rig.afterAnswer = [&](QWidget *modal) {
-        if (qobject_cast<Tnewhigh *>(modal) && !pressed) {
+    rig.onWindow = [&](const QString &title) {
+        if (title.startsWith(u"Enter your name") && !pressed) {
             pressed = true;
-            form.N2Players1Click(form.N2Players1);
+            rig.StartTwoPlayers();
         }
     };
-    form.N2Players1Click(form.N2Players1);
-    for (int round = 0; round < 3; ++round) {
-        for (int i = 0; i < Steps; ++i) {
-            form.hiresTimer1Timer(nullptr);
-            form.HiResTimer2Timer(nullptr);
-        }
-        CrashRed(form);
-    }
+    QVERIFY(rig.PlayToGameOver(true, Steps));
     QVERIFY(pressed);
 
     // Player 2's final score (the steps plus 5000 for each of player 1's crashes) is in the hall

@@ -3,6 +3,7 @@
 // for every name, whatever the bytes: otherwise a key would read one value and be rewritten as
 // another.
 #include "platform/TProfileText.h"
+#include "support/Files.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -10,13 +11,6 @@
 namespace {
 
 const QString Missing = QStringLiteral("\x01");
-
-// A literal with its NUL bytes, without the terminating one.
-template <std::size_t N>
-QByteArray Bytes(const char (&text)[N])
-{
-    return QByteArray(text, N - 1);
-}
 
 // Names to ask for: every run of bytes between "[" and "]" and before "=", and each of them in
 // other case, with blanks around it, and cut short.

@@ -6,16 +6,14 @@
 // - the field holds only black, red, blue and yellow while a round is played;
 // - nothing is reported as a failure, and memory does not grow once the game has warmed up.
 // The run lasts $ZANDRIX_SOAK_SECONDS seconds (20 unless set; see docs/reliability.md).
-#include "PlayRig.h"
-
 #include "components/TRCADigital.h"
-#include "support/TestConfigHome.h"
+#include "game/Rules.h"
+#include "support/GameRig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QKeyEvent>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QtTest>
@@ -32,21 +30,6 @@ int SoakSeconds()
 {
     return qEnvironmentVariableIsSet("ZANDRIX_SOAK_SECONDS") ? qEnvironmentVariableIntValue("ZANDRIX_SOAK_SECONDS")
                                                             : 20;
-}
-
-// The bonus table as the player knows it: kinds 1 and 2 are jump jets.
-std::int32_t BonusPoints(std::uint8_t kind)
-{
-    switch (kind) {
-    case 1:
-    case 2: return 0;
-    case 3:
-    case 4: return 1000;
-    case 5:
-    case 6: return 2500;
-    case 7: return 5000;
-    default: return 100;
-    }
 }
 
 long ResidentKilobytes()
@@ -133,9 +116,9 @@ private:
         inTick = true;
         const Snapshot before(form);
         if (player == 1)
-            form.hiresTimer1Timer(nullptr);
+            form.hiresTimer1Timer(&form.hiresTimer1);
         else
-            form.HiResTimer2Timer(nullptr);
+            form.HiResTimer2Timer(&form.hiresTimer2);
         const Snapshot after(form);
         inTick = false;
         ++ticks;
@@ -165,7 +148,7 @@ private:
             ++crashes;
             if (after.score[me] != before.score[me])
                 fail("a crash changed the crashed player's score");
-            if (after.score[other] != WrappingAdd(before.score[other], 5000))
+            if (after.score[other] != WrappingAdd(before.score[other], Rules::CrashPoints))
                 fail("a crash did not credit the other player 5000");
             return;
         }
@@ -174,16 +157,16 @@ private:
         if (after.score[other] != before.score[other])
             fail("the other player's score changed");
 
-        // Faster cycles score double: 2 a step below 51 ms, 1 from 51 ms on.
-        std::int32_t points = (100 - before.interval[me]) / 50 + 1;
+        std::int32_t points = Rules::StepPoints(before.interval[me]);
         std::int32_t jets = 0;
         if (before.bonusShown && !after.bonusShown) {
             ++bonuses;
-            if (BonusPoints(before.bonusKind) == 0) {
+            const Rules::BonusKind &kind = Rules::Bonus(before.bonusKind);
+            if (kind.jumpJet) {
                 ++jumpJets;
                 jets = 1;
             }
-            points += BonusPoints(before.bonusKind);
+            points += kind.points;
         }
         if (after.score[me] != WrappingAdd(before.score[me], points))
             fail("the points of the step do not add up");
@@ -210,12 +193,6 @@ int StrayPixels(const TForm1 &form)
     return stray;
 }
 
-void Type(TForm1 &form, char key)
-{
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(key)));
-    QCoreApplication::sendEvent(&form, &press);
-}
-
 } // namespace
 
 class Soak : public QObject
@@ -232,8 +209,7 @@ void Soak::twoPlayerGamesAtTopSpeed()
     QVERIFY(seconds > 0);
     const int warmUpMs = std::min(seconds * 1000 / 4, 30000);
 
-    TestConfigHome home;
-    PlayRig rig(PlayRig::Ticks::Threaded);
+    GameRig rig(GameRig::Hosting::Windows, GameRig::Ticks::Threaded);
     TForm1 &form = rig.form;
     TickAccounting accounting(form);
     QRandomGenerator script(1234);
@@ -249,13 +225,14 @@ void Soak::twoPlayerGamesAtTopSpeed()
     const auto playing = [&] { return form.running && !form.paused && idle(); };
 
     // A new two-player game as soon as the last one is over.
-    // The rig's list of modal windows is emptied as it goes, so that it does not count as growth.
+    // The rig's list of windows and sounds is emptied as it goes, so that it does not count as
+    // growth.
     qint64 modalWindows = 0;
     QTimer starter;
     starter.setInterval(20);
     QObject::connect(&starter, &QTimer::timeout, [&] {
-        modalWindows += rig.windows.size();
-        rig.windows.clear();
+        modalWindows += rig.WindowTitles().size();
+        rig.events.clear();
         if (form.StartEnabled() && idle()) {
             form.N2Players1Click(form.N2Players1);
             ++games;
@@ -272,17 +249,17 @@ void Soak::twoPlayerGamesAtTopSpeed()
         if (!playing())
             return;
         if (form.hiresTimer1.Interval() > 1) {
-            Type(form, 'w');
+            rig.Type(QStringLiteral("w"));
             ++keys;
         }
         if (form.hiresTimer2.Interval() > 1) {
-            Type(form, '8');
+            rig.Type(QStringLiteral("8"));
             ++keys;
         }
         static constexpr char Script[] = "aaasss4446665d5dy2......";
         const char key = Script[script.bounded(static_cast<int>(sizeof Script - 1))];
         if (key != '.') {
-            Type(form, key);
+            rig.Type(QString(QLatin1Char(key)));
             ++keys;
         }
     });
@@ -345,7 +322,7 @@ void Soak::twoPlayerGamesAtTopSpeed()
           "%ld kB at the end; heap %lld -> %lld bytes",
           static_cast<long long>(elapsed / 1000), games, accounting.ticks, accounting.ticks * 1000 / elapsed,
           accounting.crashes, accounting.bonuses, accounting.jumpJets, keys, pauses, fieldChecks,
-          modalWindows + rig.windows.size(), rssWarm, rssEnd, heapWarm, heapEnd);
+          modalWindows + rig.WindowTitles().size(), rssWarm, rssEnd, heapWarm, heapEnd);
 
     QVERIFY2(accounting.violations.isEmpty(), qPrintable(accounting.violations.join(u'\n')));
     QCOMPARE(rig.failures, QStringList());

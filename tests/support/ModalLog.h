@@ -3,17 +3,15 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
-#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <utility>
 
-// Answers every modal window that opens while it lives, one after the other, and records their
-// window titles in the order in which they appeared. The answer sees each window once; a window
-// that is still open after the answer is closed (a dialog is rejected). The default answer does
-// nothing, so every modal window is simply closed.
+// Hands every modal window that opens while it lives to the answer, one after the other in the
+// order in which they appear, so that the answer can log and answer it. The answer sees each
+// window once; a window that is still open after the answer is closed (a dialog is rejected).
 //
 // The poll runs from whatever event loop is active, so it reaches windows shown with exec() deep
 // inside the code under test.
@@ -22,8 +20,8 @@ class ModalLog
 public:
     using Answer = std::function<void(QWidget *modal)>;
 
-    explicit ModalLog(Answer initialAnswer = {})
-        : answer(std::move(initialAnswer))
+    explicit ModalLog(Answer modalAnswer)
+        : answer(std::move(modalAnswer))
     {
         poll.setInterval(5);
         QObject::connect(&poll, &QTimer::timeout, [this] { AnswerOpenModal(); });
@@ -31,10 +29,6 @@ public:
     }
     ModalLog(const ModalLog &) = delete;
     ModalLog &operator=(const ModalLog &) = delete;
-
-    void setAnswer(Answer newAnswer) { answer = std::move(newAnswer); }
-    const QStringList &Titles() const { return titles; }
-    void Clear() { titles.clear(); }
 
 private:
     static constexpr const char *SeenProperty = "modalLogSeen";
@@ -47,9 +41,7 @@ private:
         if (!modal || !modal->isVisible() || modal->property(SeenProperty).toBool())
             return;
         modal->setProperty(SeenProperty, true);
-        titles.append(modal->windowTitle());
-        if (answer)
-            answer(modal);
+        answer(modal);
         if (modal && modal->isVisible()) {
             if (auto *dialog = qobject_cast<QDialog *>(modal.data()))
                 dialog->reject();
@@ -59,6 +51,5 @@ private:
     }
 
     Answer answer;
-    QStringList titles;
     QTimer poll;
 };

@@ -1,6 +1,6 @@
 // The field view holds its window's repaints to one per screen frame. Guards both sides of that:
 // a burst of changes costs a handful of paints, and the last change of a burst is still painted.
-// Lives beside the bench, which found the cost.
+// (The timing bench found the cost.)
 
 #include "app/TFieldView.h"
 #include "game/TFieldSurface.h"
