@@ -3,6 +3,7 @@
 
 #include "components/TRCADigital.h"
 #include "platform/TProfileFile.h"
+#include "support/Files.h"
 
 #include <QtTest>
 
@@ -65,6 +66,13 @@ private slots:
     void pauseStopsTheCyclesAndResumeRestartsThem_data();
     void pauseStopsTheCyclesAndResumeRestartsThem();
     void shortcutsActOnlyWhileTheirItemIsEnabled();
+    void leavingForAnotherProgramPausesARound_data();
+    void leavingForAnotherProgramPausesARound();
+    void soundSettingIsReadFromTheFile_data();
+    void soundSettingIsReadFromTheFile();
+    void soundOffSendsNoCommandAndIsKept();
+    void soundOffWhileASoundPlaysStopsIt();
+    void soundSwitchThatCannotBeKeptIsReportedAndHolds();
 };
 
 void RoundsTest::roundStartShowsTheDisplaysOfTheMode_data()
@@ -417,6 +425,135 @@ void RoundsTest::shortcutsActOnlyWhileTheirItemIsEnabled()
     PressKey(rig.form, Qt::Key_F2);
     QVERIFY(rig.form.running);
     QVERIFY(rig.form.twoplayer);
+}
+
+// Another program taking the keyboard pauses a round being played exactly as F5 does, and the
+// round stays paused when the player comes back; at any other moment leaving changes nothing.
+void RoundsTest::leavingForAnotherProgramPausesARound_data()
+{
+    QTest::addColumn<QString>("moment");
+    QTest::addColumn<bool>("pauses");
+    QTest::newRow("a round is played") << "round" << true;
+    QTest::newRow("already paused") << "paused" << false;
+    QTest::newRow("between games") << "between" << false;
+    QTest::newRow("the crash window is open") << "crash" << false;
+}
+
+void RoundsTest::leavingForAnotherProgramPausesARound()
+{
+    QFETCH(QString, moment);
+    QFETCH(bool, pauses);
+    GameRig rig;
+    const auto leave = [&] { rig.form.ApplicationDeactivate(&rig.form); };
+    if (moment != u"between") {
+        rig.StartTwoPlayers();
+        rig.TickBoth(3);
+    }
+    if (moment == u"paused")
+        rig.form.Pause1Click(rig.form.Pause1);
+    const bool pausedBefore = rig.form.paused;
+    if (moment == u"crash") {
+        rig.onWindow = [&](const QString &) { leave(); };
+        rig.CrashRed();
+    } else {
+        leave();
+        leave(); // coming back and leaving again
+    }
+
+    QCOMPARE(rig.form.paused, pausedBefore || pauses);
+    if (pauses) {
+        QCOMPARE(rig.form.windowTitle(), QStringLiteral("Game paused - F5 to resume..."));
+        QCOMPARE(rig.form.Pause1->text(), QStringLiteral("Resume"));
+        QVERIFY(!rig.form.hiresTimer1.Enabled());
+        QVERIFY(!rig.form.hiresTimer2.Enabled());
+        QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
+        rig.form.Pause1Click(rig.form.Pause1);
+        QVERIFY(!rig.form.paused);
+        QVERIFY(rig.form.hiresTimer2.Enabled());
+    } else if (moment == u"crash") {
+        // The next round runs as if nothing had happened.
+        QVERIFY(rig.form.running);
+        QVERIFY(rig.form.hiresTimer1.Enabled());
+        QCOMPARE(rig.form.windowTitle(), QStringLiteral("Zandrix II"));
+    }
+}
+
+// "0" switches the sound off; a missing key and any other value leave it on.
+void RoundsTest::soundSettingIsReadFromTheFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("no file") << QByteArray() << true;
+    QTest::newRow("off") << QByteArray("[Sound]\non=0\n") << false;
+    QTest::newRow("on") << QByteArray("[Sound]\non=1\n") << true;
+    QTest::newRow("off, with blanks and another case") << QByteArray("[SOUND]\nOn =  0 \n") << false;
+    QTest::newRow("empty") << QByteArray("[Sound]\non=\n") << true;
+    QTest::newRow("anything else") << QByteArray("[Sound]\non=no\n") << true;
+}
+
+void RoundsTest::soundSettingIsReadFromTheFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, on);
+    TestConfigHome home;
+    if (!file.isEmpty())
+        Store(home.settingsFile(), file);
+    TForm1 form;
+    QVERIFY(form.Sound1->isCheckable());
+    QCOMPARE(form.Sound1->isChecked(), on);
+}
+
+// With the sound off not one sound command goes out, at a crash or at the game over; the choice
+// is in the settings file at once, and switching back on sounds again.
+void RoundsTest::soundOffSendsNoCommandAndIsKept()
+{
+    GameRig rig;
+    QVERIFY(rig.form.Sound1->isChecked());
+    rig.form.Sound1->trigger();
+    QVERIFY(!rig.form.Sound1->isChecked());
+    QCOMPARE(ReadSetting("Sound", "on"), QStringLiteral("0"));
+
+    QVERIFY(rig.PlayToGameOver(true, 5));
+    QCOMPARE(rig.SoundCommands().filter(QStringLiteral(".wav")), QStringList());
+    QCOMPARE(rig.WindowTitles().size(), 3);
+
+    rig.form.Sound1->trigger();
+    QCOMPARE(ReadSetting("Sound", "on"), QStringLiteral("1"));
+    rig.StartOnePlayer();
+    rig.CrashRed();
+    QCOMPARE(rig.SoundCommands().filter(QStringLiteral(".wav")),
+             (QStringList{GameRig::SoundCommand("play", "explode.wav"), GameRig::SoundCommand("stop", "explode.wav")}));
+}
+
+// Switched off while the explosion plays (the crash window is open), the sound stops at once and
+// no command follows when the window closes.
+void RoundsTest::soundOffWhileASoundPlaysStopsIt()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.onWindow = [&](const QString &) { rig.form.Sound1->trigger(); };
+    rig.CrashBlue();
+    QCOMPARE(rig.events, (QStringList{GameRig::SoundCommand("play", "explode.wav"),
+                                      QStringLiteral("window: Player 2 crashed! 2 Cycles left..."),
+                                      GameRig::SoundCommand("stop", "explode.wav")}));
+    rig.onWindow = {};
+    rig.CrashBlue();
+    QCOMPARE(rig.SoundCommands().size(), 2);
+}
+
+// The menu command reports a failure to keep the choice (an error box, not an exception thrown
+// back into Qt), and the sound is switched all the same.
+void RoundsTest::soundSwitchThatCannotBeKeptIsReportedAndHolds()
+{
+    GameRig rig;
+    // A directory where the settings file should be: it cannot be written.
+    QVERIFY(QDir(rig.home.path()).mkdir(QStringLiteral("zandrix2.ini")));
+    rig.form.Sound1->trigger();
+    QCOMPARE(rig.failures, QStringList{QStringLiteral("Kann nicht nach zandrix2.ini schreiben")});
+    QVERIFY(!rig.form.Sound1->isChecked());
+    rig.StartOnePlayer();
+    rig.CrashRed();
+    QCOMPARE(rig.SoundCommands(), QStringList());
 }
 
 QTEST_MAIN(RoundsTest)

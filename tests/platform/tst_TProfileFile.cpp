@@ -137,8 +137,10 @@ private slots:
         file.WriteStrings("oneplayer", {{"1n", "Ann"}, {"2", "600"}});
         file.WriteString("TwoPlayers", "1n", "Bob");
         file.WriteString("Controls", "fasta", "w");
+        file.WriteSections({{"TwoPlayers", {{"2", "5"}}}, {"Computer", {{"level", "hard"}}}});
         QCOMPARE(Contents(Path()), QByteArray("[OnePlayer]\n1=700\n1n=Ann\n2=600\n; best so far\n\n"
-                                              "[TwoPlayers]\n1=0\n1n=Bob\n[Controls]\nfasta=w\n"));
+                                              "[TwoPlayers]\n1=0\n1n=Bob\n2=5\n[Controls]\nfasta=w\n"
+                                              "[Computer]\nlevel=hard\n"));
     }
 
     // An existing key keeps its place, its indentation and its own spelling.
@@ -265,6 +267,10 @@ private slots:
             TProfileFile file(path);
             // The batch is one replace: none of it lands, not even the first keys that would fit.
             ExpectWriteFailure([&] { file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", QString(100, QLatin1Char('x'))}}); });
+            // Nor does any section of several written together.
+            ExpectWriteFailure([&] {
+                file.WriteSections({{"Computer", {{"level", "hard"}}}, {"Controls", {{"slowa", QString(100, u'x')}}}});
+            });
         }
 
         QFile::setPermissions(place.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
