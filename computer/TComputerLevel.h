@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+// How well the computer plays. All levels drive at the same speeds under the same rules; they
+// differ only in judgement and in how quickly they react.
+enum class TComputerLevel : std::uint8_t { Easy, Normal, Hard };
+
+// The level as the settings file stores it: "easy", "normal" or "hard". Reading ignores case and
+// blanks around the word; anything else, an empty value included, is Normal.
+QString ComputerLevelText(TComputerLevel level);
+TComputerLevel ComputerLevelFromText(QStringView text);

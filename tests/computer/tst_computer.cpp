@@ -1,0 +1,314 @@
+// The computer opponent: what it does on small drawn fields, that it is deterministic, that a
+// better level beats a worse one, and that it plays through the real window like a player.
+#include "game/GameRig.h"
+
+#include "components/TRCADigital.h"
+#include "computer/TComputerPlayer.h"
+#include "game/Headings.h"
+#include "game/Rules.h"
+#include "game/TGameHost.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+using Level = TComputerLevel;
+
+// Shows no window and records nothing: rounds follow each other without waiting for anyone.
+class QuietHost : public TGameHost
+{
+public:
+    void ShowCrash(QObject *, const QString &) override {}
+    void RecordOnePlayer(QObject *, std::int32_t) override {}
+    void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
+    QStringList ReadBindings() override { return QStringList(10); }
+};
+
+// Red at `head` with a trail of a few pixels behind it; the given rectangles are blue walls.
+struct Situation
+{
+    TFieldSurface field;
+    TCycleSight red{1, 0, 0, 0, Rules::StartInterval, 3, true};
+    TCycleSight blue{2, 20, 530, 7, Rules::StartInterval, 3, true};
+
+    Situation(QPoint head, std::uint8_t dir, const QList<QRect> &walls, std::int32_t jets = 3)
+    {
+        for (const QRect &wall : walls)
+            field.FillRect(wall, FieldColour::Blue);
+        std::uint16_t x = static_cast<std::uint16_t>(head.x());
+        std::uint16_t y = static_cast<std::uint16_t>(head.y());
+        const auto back = static_cast<std::uint8_t>((dir + 3) % 8 + 1);
+        for (int i = 0; i < 5; ++i) {
+            field.SetPixel(x, y, FieldColour::Red);
+            Advance(x, y, back, 1);
+        }
+        red.x = static_cast<std::uint16_t>(head.x());
+        red.y = static_cast<std::uint16_t>(head.y());
+        red.dir = dir;
+        red.jets = jets;
+    }
+};
+
+// Where the actions take red's head: the pixel its next step lands on, as the game would carry
+// them out.
+struct Move
+{
+    QPoint landing;
+    std::uint8_t dir = 0;
+    bool jumped = false;
+};
+
+Move Carry(const TPilotActions &actions, const TCycleSight &cycle)
+{
+    std::uint16_t x = cycle.x, y = cycle.y, interval = cycle.interval;
+    std::uint8_t dir = cycle.dir;
+    Move move;
+    for (TPlayerAction action : actions) {
+        switch (action) {
+        case TPlayerAction::TurnLeft: dir = Normalised(static_cast<std::uint8_t>(dir + 1)); break;
+        case TPlayerAction::TurnRight: dir = Normalised(static_cast<std::uint8_t>(dir - 1)); break;
+        case TPlayerAction::Faster: interval = static_cast<std::uint16_t>(interval >= 2 ? interval - 10 : interval); break;
+        case TPlayerAction::Slower: interval = static_cast<std::uint16_t>(interval <= 96 ? interval + 10 : interval); break;
+        case TPlayerAction::Jump:
+            move.jumped = cycle.jets > 0;
+            if (move.jumped)
+                Advance(x, y, dir, Rules::JumpDistance(interval));
+            break;
+        }
+    }
+    Advance(x, y, dir, 1);
+    move.landing = QPoint(x, y);
+    move.dir = dir;
+    return move;
+}
+
+bool Free(const TFieldSurface &field, QPoint p)
+{
+    const std::uint32_t colour = field.GetPixel(p.x(), p.y());
+    return colour == FieldColour::Black || colour == FieldColour::Yellow;
+}
+
+// Plays rounds in the window in simulated time: each movement handler is called when its
+// interval says it is due (red first at equal times), until a crash. Returns the loser.
+int PlayRound(TForm1 &form)
+{
+    std::array<std::int64_t, 2> due{form.hiresTimer1.Interval(), form.hiresTimer2.Interval()};
+    const std::uint8_t red = form.redlives, blue = form.bluelives;
+    for (int ticks = 0; ticks < 400000; ++ticks) {
+        const int player = due[0] <= due[1] ? 1 : 2;
+        if (player == 1)
+            form.hiresTimer1Timer(&form.hiresTimer1);
+        else
+            form.HiResTimer2Timer(&form.hiresTimer2);
+        if (form.redlives != red || form.bluelives != blue)
+            return form.redlives != red ? 1 : 2;
+        due[player - 1] += (player == 1 ? form.hiresTimer1 : form.hiresTimer2).Interval();
+    }
+    return 0;
+}
+
+} // namespace
+
+class ComputerTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void levelText_data();
+    void levelText();
+    void noMoveIntoAWall_data();
+    void noMoveIntoAWall();
+    void jetOnlyWhenBoxedIn_data();
+    void jetOnlyWhenBoxedIn();
+    void sameSeedSameDecisions();
+    void hardBeatsEasy();
+    void gameAgainstTheComputerReplays();
+    void fasterGoesThroughTheKeys();
+};
+
+// The settings file may hold anything: whatever is not a level's name is Normal.
+void ComputerTest::levelText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("level");
+    QTest::newRow("easy") << "easy" << int(Level::Easy);
+    QTest::newRow("hard, any case, blanks") << " HaRd " << int(Level::Hard);
+    QTest::newRow("normal") << "normal" << int(Level::Normal);
+    QTest::newRow("empty") << "" << int(Level::Normal);
+    QTest::newRow("unknown") << "expert" << int(Level::Normal);
+    QTest::newRow("prefix") << "easyish" << int(Level::Normal);
+}
+
+void ComputerTest::levelText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, level);
+    QCOMPARE(int(ComputerLevelFromText(text)), level);
+    QCOMPARE(ComputerLevelFromText(ComputerLevelText(Level(level))), Level(level));
+}
+
+// While any step is free the computer takes one, and out of a dead end it takes the way out.
+// (Easy is left out: a late turn into the wall is one of the beginner's mistakes it makes.)
+void ComputerTest::noMoveIntoAWall_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QPoint>("head");
+    QTest::addColumn<int>("dir");
+    QTest::addColumn<QList<QRect>>("walls");
+    QTest::addColumn<QPoint>("exit"); // the one good pixel, or (0, 0) when any free one will do
+
+    const QPoint any(0, 0);
+    const QList<QRect> ahead{QRect(301, 250, 1, 100)};
+    const QList<QRect> corner{QRect(301, 250, 1, 100), QRect(250, 299, 52, 1)};
+    // A corridor three pixels wide, closed ahead and at the far end, with a gap on the right.
+    const QList<QRect> deadEnd{QRect(298, 299, 5, 1), QRect(298, 299, 1, 12), QRect(302, 301, 1, 10),
+                               QRect(298, 310, 5, 1)};
+    // A single pixel gap straight ahead in a long wall.
+    const QList<QRect> gap{QRect(301, 100, 1, 200), QRect(301, 301, 1, 200)};
+    for (Level level : {Level::Normal, Level::Hard}) {
+        const QByteArray name = level == Level::Hard ? "hard: " : "normal: ";
+        QTest::newRow(name + "wall ahead") << int(level) << QPoint(300, 300) << 7 << ahead << any;
+        QTest::newRow(name + "walls ahead and left") << int(level) << QPoint(300, 300) << 7 << corner << any;
+        QTest::newRow(name + "diagonal into a corner") << int(level) << QPoint(300, 300) << 8 << corner << any;
+        QTest::newRow(name + "dead end with one exit") << int(level) << QPoint(300, 300) << 1 << deadEnd << QPoint(301, 300);
+        QTest::newRow(name + "gap straight ahead") << int(level) << QPoint(300, 300) << 7 << gap << any;
+        QTest::newRow(name + "field's edge ahead") << int(level) << QPoint(602, 300) << 7 << QList<QRect>{} << any;
+    }
+}
+
+void ComputerTest::noMoveIntoAWall()
+{
+    QFETCH(int, level);
+    QFETCH(QPoint, head);
+    QFETCH(int, dir);
+    QFETCH(QList<QRect>, walls);
+    QFETCH(QPoint, exit);
+    for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+        Situation situation(head, static_cast<std::uint8_t>(dir), walls);
+        TComputerPlayer pilot(Level(level), seed);
+        const Move move = Carry(pilot.Decide(situation.field, situation.red, situation.blue), situation.red);
+        QVERIFY2(Free(situation.field, move.landing), qPrintable(QStringLiteral("seed %1: into the wall at %2,%3")
+                                                                   .arg(seed).arg(move.landing.x()).arg(move.landing.y())));
+        if (exit != QPoint(0, 0))
+            QCOMPARE(move.landing, exit);
+        QVERIFY(!move.jumped);
+    }
+}
+
+// A jet is used to leap a wall when every step is a wall, and never without a jet or when a step
+// is free.
+void ComputerTest::jetOnlyWhenBoxedIn_data()
+{
+    QTest::addColumn<QList<QRect>>("walls");
+    QTest::addColumn<int>("jets");
+    QTest::addColumn<bool>("jumps");
+
+    // A ring of wall round the head's pixel (the head itself is drawn over it), open field beyond.
+    const QList<QRect> ring{QRect(299, 299, 3, 3)};
+    QTest::newRow("boxed in, three jets") << ring << 3 << true;
+    QTest::newRow("boxed in, one jet") << ring << 1 << true;
+    QTest::newRow("boxed in, no jet") << ring << 0 << false;
+    QTest::newRow("wall ahead, steps free") << QList<QRect>{QRect(301, 250, 1, 100)} << 3 << false;
+}
+
+void ComputerTest::jetOnlyWhenBoxedIn()
+{
+    QFETCH(QList<QRect>, walls);
+    QFETCH(int, jets);
+    QFETCH(bool, jumps);
+    Situation situation(QPoint(300, 300), 7, walls, jets);
+    TComputerPlayer pilot(Level::Hard, 1);
+    const TPilotActions actions = pilot.Decide(situation.field, situation.red, situation.blue);
+    QCOMPARE(std::count(actions.begin(), actions.end(), TPlayerAction::Jump) > 0, jumps);
+    if (jumps)
+        QVERIFY(Free(situation.field, Carry(actions, situation.red).landing));
+}
+
+// Two pilots with one seed, shown the same field and sights tick after tick, act alike; the
+// field grows with the actions of the first.
+void ComputerTest::sameSeedSameDecisions()
+{
+    for (Level level : {Level::Easy, Level::Normal, Level::Hard}) {
+        Situation situation(QPoint(200, 200), 2, {QRect(100, 120, 300, 1), QRect(150, 300, 1, 200)});
+        TComputerPlayer first(level, 42), second(level, 42);
+        for (int tick = 0; tick < 1500; ++tick) {
+            const TPilotActions actions = first.Decide(situation.field, situation.red, situation.blue);
+            const TPilotActions again = second.Decide(situation.field, situation.red, situation.blue);
+            QVERIFY(std::equal(actions.begin(), actions.end(), again.begin(), again.end()));
+            const Move move = Carry(actions, situation.red);
+            if (!Free(situation.field, move.landing))
+                break;
+            situation.red.jets -= move.jumped ? 1 : 0;
+            situation.red.x = static_cast<std::uint16_t>(move.landing.x());
+            situation.red.y = static_cast<std::uint16_t>(move.landing.y());
+            situation.red.dir = move.dir;
+            situation.field.SetPixel(move.landing.x(), move.landing.y(), FieldColour::Red);
+        }
+    }
+}
+
+// Ten rounds in the real window, the colours swapped from game to game: Hard wins clearly.
+void ComputerTest::hardBeatsEasy()
+{
+    int hardWins = 0, rounds = 0;
+    for (int game = 0; rounds < 10; ++game) {
+        GameRig rig(GameRig::DefaultSeed + static_cast<std::uint32_t>(game));
+        rig.form.setHost(std::make_unique<QuietHost>());
+        const std::uint8_t hard = game % 2 == 0 ? 1 : 2;
+        rig.form.setPilot(hard, std::make_unique<TComputerPlayer>(Level::Hard, 7u + game));
+        rig.form.setPilot(3 - hard, std::make_unique<TComputerPlayer>(Level::Easy, 11u + game));
+        rig.StartTwoPlayers();
+        while (rounds < 10 && rig.form.redlives > 0 && rig.form.bluelives > 0) {
+            const int loser = PlayRound(rig.form);
+            QVERIFY(loser != 0);
+            hardWins += loser != hard ? 1 : 0;
+            ++rounds;
+        }
+    }
+    QVERIFY2(hardWins >= 8, qPrintable(QStringLiteral("Hard won %1 of 10").arg(hardWins)));
+}
+
+// A seeded game against the computer, the human's part scripted, ends the same way twice.
+void ComputerTest::gameAgainstTheComputerReplays()
+{
+    const auto play = [] {
+        GameRig rig(GameRig::DefaultSeed);
+        rig.form.setHost(std::make_unique<QuietHost>());
+        rig.form.setPilot(2, std::make_unique<TComputerPlayer>(Level::Hard, 1234));
+        rig.StartTwoPlayers();
+        for (int tick = 1; tick <= 3000; ++tick) {
+            rig.TickRed();
+            rig.TickBlue();
+            // Red steers a staircase; a bonus now and then.
+            if (tick % 45 == 0)
+                rig.form.Act(1, tick % 90 == 0 ? TPlayerAction::TurnRight : TPlayerAction::TurnLeft);
+            if (tick % 700 == 0)
+                rig.form.Timer1Timer(&rig.form.Timer1);
+        }
+        return QStringList{QString::number(rig.form.redscore), QString::number(rig.form.bluescore),
+                           QString::number(rig.form.redlives), QString::number(rig.form.bluelives),
+                           QString::number(rig.form.jumpdigb->Value()), rig.FieldChecksum()};
+    };
+    const QStringList first = play();
+    QVERIFY(first.at(1).toInt() > 0);
+    QCOMPARE(play(), first);
+}
+
+// The computer's Faster is the speed key's: the timer keeps running at the new interval and the
+// dial shows it. (Hard alone aims at 41 ms from its first tick.)
+void ComputerTest::fasterGoesThroughTheKeys()
+{
+    GameRig rig;
+    rig.form.setPilot(1, std::make_unique<TComputerPlayer>(Level::Hard, 5));
+    rig.form.N1Player1Click(rig.form.N1Player1);
+    QCOMPARE(rig.form.hiresTimer1.Interval(), Rules::StartInterval);
+    rig.TickRed();
+    QCOMPARE(rig.form.hiresTimer1.Interval(), std::uint16_t(41));
+    QVERIFY(rig.form.hiresTimer1.Enabled());
+    QCOMPARE(rig.form.digispeedr->Value(), Rules::SpeedDial(41));
+}
+
+QTEST_MAIN(ComputerTest)
+#include "tst_computer.moc"
