@@ -1,6 +1,6 @@
 // The computer opponent: what it does on small drawn fields, that it is deterministic, that a
 // better level beats a worse one, and that it plays through the real window like a player.
-#include "game/GameRig.h"
+#include "support/GameRig.h"
 
 #include "components/TRCADigital.h"
 #include "computer/TComputerPlayer.h"
