@@ -4,6 +4,7 @@
 #include "app/TWindowHost.h"
 #include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
+#include "computer/TComputerPlayer.h"
 #include "game/Rules.h"
 #include "game/TPilot.h"
 #include "halloffame/TForm3.h"
@@ -12,6 +13,7 @@
 #include "platform/TMediaCommands.h"
 #include "platform/WindowLook.h"
 #include "platform/TProfileFile.h"
+#include "settings/ComputerSection.h"
 #include "settings/SoundSection.h"
 #include "settings/TSettings.h"
 #include "windows/TAboutBox.h"
@@ -150,6 +152,8 @@ void TForm1::CreateMenu()
     Start1 = Game->addMenu(QStringLiteral("Start..."));
     N1Player1 = AddCommand(Start1, QStringLiteral("1 Player"), &TForm1::N1Player1Click, Qt::Key_F1);
     N2Players1 = AddCommand(Start1, QStringLiteral("2 Players"), &TForm1::N2Players1Click, Qt::Key_F2);
+    AgainsttheComputer1 =
+        AddCommand(Start1, QStringLiteral("Against the Computer"), &TForm1::AgainsttheComputer1Click, Qt::Key_F3);
     Pause1 = AddCommand(Game, QStringLiteral("Pause"), &TForm1::Pause1Click, Qt::Key_F5);
     Pause1->setEnabled(false);
     Game->addSeparator();
@@ -209,6 +213,7 @@ void TForm1::setStartEnabled(bool enabled)
     Start1->setEnabled(enabled);
     N1Player1->setEnabled(enabled);
     N2Players1->setEnabled(enabled);
+    AgainsttheComputer1->setEnabled(enabled);
 }
 
 bool TForm1::StartEnabled() const
@@ -231,7 +236,8 @@ void TForm1::StartSound(const QString &path)
     if (!soundOn)
         return;
     media->mciSendString(QStringLiteral("play ") + path);
-    soundsPlaying.append(path);
+    if (!soundsPlaying.contains(path))
+        soundsPlaying.append(path);
 }
 
 void TForm1::StopSound(const QString &path) noexcept
@@ -306,6 +312,7 @@ void TForm1::N1Player1Click(QObject *Sender)
     if (!StartEnabled())
         return;
     twoplayer = false;
+    LeaveTheComputer();
     startgame(Sender);
 }
 
@@ -314,6 +321,30 @@ void TForm1::N2Players1Click(QObject *Sender)
     if (!StartEnabled())
         return;
     twoplayer = true;
+    LeaveTheComputer();
+    startgame(Sender);
+}
+
+void TForm1::LeaveTheComputer()
+{
+    // The computer steers no more once a game of another kind begins.
+    if (!againstcomputer)
+        return;
+    againstcomputer = false;
+    setPilot(2, nullptr);
+}
+
+void TForm1::AgainsttheComputer1Click(QObject *Sender)
+{
+    if (!StartEnabled())
+        return;
+    // A two-player game in every respect, but that the computer steers the blue cycle. Its
+    // level holds for the whole game; its own random draws are seeded from the game's generator,
+    // so that a seeded game with the same events plays the same.
+    twoplayer = true;
+    againstcomputer = true;
+    const TComputerLevel level = ComputerLevelFromText(ComputerSection::Read(TProfileFile::Settings()));
+    setPilot(2, std::make_unique<TComputerPlayer>(level, static_cast<std::uint32_t>(generator())));
     startgame(Sender);
 }
 

@@ -63,6 +63,7 @@ public:
     QMenu *Start1 = nullptr;
     QAction *N1Player1 = nullptr;
     QAction *N2Players1 = nullptr;
+    QAction *AgainsttheComputer1 = nullptr;
     QAction *Pause1 = nullptr;
     QAction *Exitasif1 = nullptr;
     QMenu *View = nullptr;
@@ -78,6 +79,7 @@ public:
     void FormActivate(QObject *Sender);
     void N1Player1Click(QObject *Sender);
     void N2Players1Click(QObject *Sender);
+    void AgainsttheComputer1Click(QObject *Sender);
     void Pause1Click(QObject *Sender);
     void Exitasif1Click(QObject *Sender);
     void HallOfFame1Click(QObject *Sender);
@@ -108,8 +110,8 @@ public:
     // What either player can see of that cycle; player 2 is in play only in a two-player game.
     TCycleSight Sight(std::uint8_t number);
 
-    // One of a player's five actions, given by a game controller or the computer: it acts as that
-    // player's key would, under the same conditions.
+    // One of a player's five actions, given by a game controller: it acts as that player's key
+    // would, under the same conditions. A cycle that a pilot steers takes no commands but its own.
     void Act(std::uint8_t player, TPlayerAction action);
     // A pilot steers a player's cycle in place of the keys (the computer opponent); none by
     // default. It is asked on each of that cycle's ticks.
@@ -172,6 +174,10 @@ private:
     void Pilot(const TPlayerView &player);
     // Whether the five actions act: a round is being played and it is not paused.
     bool ActionsAct() const;
+    // After a game against the computer, the next game of another kind is the players' own.
+    void LeaveTheComputer();
+    // One action under the keys' conditions, whoever gives it.
+    void Command(std::uint8_t player, TPlayerAction action);
     // One action, unconditionally: the keys, controllers and pilots all come here.
     void Perform(const TPlayerView &player, TPlayerAction action);
 

@@ -49,10 +49,12 @@ void TForm1::EndRound()
 void TForm1::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlayerView &opponent)
 {
     --crashing.lives;
+    const QString who = againstcomputer && crashing.number == 2 ? QStringLiteral("Computer")
+                                                                  : QStringLiteral("Player %1").arg(crashing.number);
     {
         // The explosion sounds while the crash window is open.
         const PlayingSound explosion(*this, Explosion);
-        crashed(Sender, QStringLiteral("Player %1 crashed! %2 Cycles left...").arg(crashing.number).arg(crashing.lives));
+        crashed(Sender, QStringLiteral("%1 crashed! %2 Cycles left...").arg(who).arg(crashing.lives));
     }
     opponent.score = WrappingAdd(opponent.score, Rules::CrashPoints);
     digired->setValue(redscore);
@@ -62,13 +64,21 @@ void TForm1::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlay
 
 void TForm1::GameOver(QObject *Sender)
 {
-    for (TRCADigital *display : {digispeedr, digispeedb, lifebdigi, liferdigi, digired, digiblue})
+    // Against the computer the two scores stay beside the game-over picture: they are the result,
+    // and no hall of fame keeps them.
+    for (TRCADigital *display : {digispeedr, digispeedb, lifebdigi, liferdigi})
         display->hide();
+    for (TRCADigital *display : {digired, digiblue})
+        display->setVisible(againstcomputer);
     Pause1->setEnabled(false);
     jumpdigr->hide();
     jumpdigb->hide();
 
-    RecordScores(Sender);
+    if (!againstcomputer)
+        RecordScores(Sender);
+    else if (bluelives == 0)
+        // The player has won: the applause plays out.
+        StartSound(SoundPath(Applause));
 
     // The new-game commands come back only once the scores are written: a key typed between two
     // name entries must not start a game inside this one's end.

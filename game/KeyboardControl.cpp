@@ -64,6 +64,13 @@ bool TForm1::ActionsAct() const
 
 void TForm1::Act(std::uint8_t player, TPlayerAction action)
 {
+    if (PilotOf(player))
+        return;
+    Command(player, action);
+}
+
+void TForm1::Command(std::uint8_t player, TPlayerAction action)
+{
     // Under the keys' own conditions: player 2 steers and changes speed only in a two-player game
     // (its jump is tested in every game, where in a one-player game it moves nothing that shows).
     if (!ActionsAct())
@@ -79,32 +86,36 @@ void TForm1::FormKeyPress(QObject *, QChar &Key)
         return;
 
     // Every test stands on its own: a character bound to several actions performs all of them.
+    // A cycle that the computer steers takes no keys.
     const TPlayerView red = Player(1);
     const TPlayerView blue = Player(2);
-    if (Matches(jumpa, Key))
+    const bool redKeys = !PilotOf(1);
+    const bool blueKeys = !PilotOf(2);
+    const auto pressed = [&](const QString &binding, bool keys) { return keys && Matches(binding, Key); };
+    if (pressed(jumpa, redKeys))
         Perform(red, TPlayerAction::Jump);
-    if (Matches(jumpb, Key))
+    if (pressed(jumpb, blueKeys))
         Perform(blue, TPlayerAction::Jump);
-    if (Matches(fasta, Key))
+    if (pressed(fasta, redKeys))
         Perform(red, TPlayerAction::Faster);
-    if (Matches(slowa, Key))
+    if (pressed(slowa, redKeys))
         Perform(red, TPlayerAction::Slower);
-    if (Matches(leftkeya, Key))
+    if (pressed(leftkeya, redKeys))
         Perform(red, TPlayerAction::TurnLeft);
-    if (Matches(rightkeya, Key))
+    if (pressed(rightkeya, redKeys))
         Perform(red, TPlayerAction::TurnRight);
     red.dir = Normalised(red.dir);
 
     if (!twoplayer)
         return;
-    if (Matches(leftkeyb, Key))
+    if (pressed(leftkeyb, blueKeys))
         Perform(blue, TPlayerAction::TurnLeft);
-    if (Matches(rightkeyb, Key))
+    if (pressed(rightkeyb, blueKeys))
         Perform(blue, TPlayerAction::TurnRight);
     blue.dir = Normalised(blue.dir);
-    if (Matches(fastb, Key))
+    if (pressed(fastb, blueKeys))
         Perform(blue, TPlayerAction::Faster);
-    if (Matches(slowb, Key))
+    if (pressed(slowb, blueKeys))
         Perform(blue, TPlayerAction::Slower);
 }
 
@@ -126,5 +137,5 @@ void TForm1::Pilot(const TPlayerView &player)
     const std::uint8_t other = player.number == 1 ? 2 : 1;
     const TPilotActions actions = pilot->Decide(field, Sight(player.number), Sight(other));
     for (TPlayerAction action : actions)
-        Act(player.number, action);
+        Command(player.number, action);
 }

@@ -19,6 +19,8 @@ struct TGameState
     std::uint16_t bonusx = 0, bonusy = 0;
     std::uint8_t bonuskind = 0;
     bool twoplayer = false;
+    // A two-player game in which the computer steers the blue cycle.
+    bool againstcomputer = false;
     bool running = false;
     bool paused = false;
     bool newctrls = true;

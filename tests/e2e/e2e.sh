@@ -140,9 +140,65 @@ scenario_leaving() {
     e2e_stop_program
 }
 
+# Whether any blue trail pixel of the field lies off the diagonal on which the blue cycle starts
+# (down and left from 200,200, where column + row stays 400): the cycle has turned. (awk reads to
+# the end: leaving early would fail the pipe.)
+blue_has_turned() {
+    import -window "$E2E_WINDOW" -crop "603x553+0+$E2E_MENU" -depth 8 txt:- 2>/dev/null |
+        awk -F'[,: ]+' '/#0000FF/ && $1 + $2 != 400 { found = 1 } END { exit !found }'
+}
+
+# The brightest value of one colour channel (r, g or b, 0 to 255) in a rectangle of the client area.
+client_region_brightest() { # x y width height channel
+    import -window "$E2E_WINDOW" -crop "${3}x${4}+${1}+$(($2 + E2E_MENU))" -depth 8 \
+        -format "%[fx:int(255 * maxima.$5)]" info:- 2>/dev/null
+}
+
+# F3: the computer steers the blue cycle. Player 1 is left alone and runs into the edge three
+# times; the computer's crashes, if any, are its own.
+scenario_computer() {
+    echo "# Against the computer"
+    e2e_start_program || { e2e_check "the main window opens" false; return; }
+    E2E_MENU=$(e2e_menu_height)
+    local main=$E2E_WINDOW
+    e2e_key F3
+    e2e_check "F3 starts a game: the blue trail turns by itself" e2e_eventually 8 blue_has_turned
+    shot computer
+    local crash title red_crashes=0 named_right=true
+    for _ in 1 2 3 4 5 6; do
+        e2e_key w w w w w
+        crash=$(e2e_wait_window "crashed!" 40) || break
+        title=$(xdotool getwindowname "$crash")
+        echo "# crash window \"$title\""
+        case $title in
+        "Player 1 crashed! "[0-2]" Cycles left...") red_crashes=$((red_crashes + 1)) ;;
+        "Computer crashed! "[0-2]" Cycles left...") ;;
+        *) named_right=false ;;
+        esac
+        xdotool windowactivate --sync "$crash" 2>/dev/null || true
+        xdotool key Return
+        sleep 0.3
+        E2E_WINDOW=$main
+        case $title in *" 0 Cycles left...") break ;; esac
+    done
+    e2e_check "the crash windows name player 1 or the computer" $named_right
+    e2e_check "the game ends" e2e_eventually 5 test "$(e2e_window_name)" = "Zandrix II"
+    sleep 1
+    e2e_check "the game over asks no name" test -z "$(xdotool search --onlyvisible --name '^Enter your' 2>/dev/null)"
+    e2e_check "no score goes to the hall of fame" test ! -e "$E2E_CONFIG/zandrix2.ini"
+    # The score displays sit at (12,80) and (12,256) of the side panel, which begins at column 603.
+    e2e_check "the game over shows player 1's score (orange digits)" \
+        test "$(client_region_brightest 616 81 65 23 r)" -ge 200
+    e2e_check "the game over shows the computer's score (cyan digits)" \
+        test "$(client_region_brightest 616 257 65 23 b)" -ge 200
+    shot computer-game-over
+    e2e_stop_program
+}
+
 scenario_window
 scenario_play
 scenario_leaving
+scenario_computer
 scenario_game_over
 
 echo "$E2E_PASSED passed, $E2E_FAILURES failed"

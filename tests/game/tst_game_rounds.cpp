@@ -2,6 +2,7 @@
 #include "support/GameRig.h"
 
 #include "components/TRCADigital.h"
+#include "computer/TComputerPlayer.h"
 #include "platform/TProfileFile.h"
 #include "support/Files.h"
 
@@ -73,6 +74,10 @@ private slots:
     void soundOffSendsNoCommandAndIsKept();
     void soundOffWhileASoundPlaysStopsIt();
     void soundSwitchThatCannotBeKeptIsReportedAndHolds();
+    void computerGameIsATwoPlayerGameAtTheLevelOfTheSettings_data();
+    void computerGameIsATwoPlayerGameAtTheLevelOfTheSettings();
+    void computerGameEndsWithoutTheHallOfFame_data();
+    void computerGameEndsWithoutTheHallOfFame();
 };
 
 void RoundsTest::roundStartShowsTheDisplaysOfTheMode_data()
@@ -388,7 +393,7 @@ void RoundsTest::pauseStopsTheCyclesAndResumeRestartsThem()
     QCOMPARE(rig.form.redscore, 6);
 }
 
-// The function keys act through the menu: F1 and F2 only while "Start..." is enabled (between
+// The function keys act through the menu: F1, F2 and F3 only while "Start..." is enabled (between
 // games), F5 only while "Pause" is (during a game).
 void RoundsTest::shortcutsActOnlyWhileTheirItemIsEnabled()
 {
@@ -425,6 +430,14 @@ void RoundsTest::shortcutsActOnlyWhileTheirItemIsEnabled()
     PressKey(rig.form, Qt::Key_F2);
     QVERIFY(rig.form.running);
     QVERIFY(rig.form.twoplayer);
+    PressKey(rig.form, Qt::Key_F3);
+    QVERIFY(!rig.form.againstcomputer);
+
+    for (int i = 0; i < 3; ++i)
+        rig.CrashRed();
+    PressKey(rig.form, Qt::Key_F3);
+    QVERIFY(rig.form.running);
+    QVERIFY(rig.form.againstcomputer);
 }
 
 // Another program taking the keyboard pauses a round being played exactly as F5 does, and the
@@ -554,6 +567,97 @@ void RoundsTest::soundSwitchThatCannotBeKeptIsReportedAndHolds()
     rig.StartOnePlayer();
     rig.CrashRed();
     QCOMPARE(rig.SoundCommands(), QStringList());
+}
+
+// "Against the Computer" is a two-player game in every respect, but that the computer steers the
+// blue cycle at the level the settings file holds when the game starts, and the keys of player 2
+// steer nothing. A game of another kind afterwards is the players' own again.
+void RoundsTest::computerGameIsATwoPlayerGameAtTheLevelOfTheSettings_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<TComputerLevel>("level");
+    QTest::newRow("no setting") << QByteArray() << TComputerLevel::Normal;
+    QTest::newRow("easy") << QByteArray("[Computer]\nlevel=easy\n") << TComputerLevel::Easy;
+    QTest::newRow("hard") << QByteArray("[Computer]\nlevel=hard\n") << TComputerLevel::Hard;
+    QTest::newRow("unknown") << QByteArray("[Computer]\nlevel=Hard\n") << TComputerLevel::Normal;
+}
+
+void RoundsTest::computerGameIsATwoPlayerGameAtTheLevelOfTheSettings()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(TComputerLevel, level);
+    GameRig rig;
+    if (!file.isEmpty())
+        Store(rig.home.settingsFile(), file);
+
+    rig.form.AgainsttheComputer1Click(rig.form.AgainsttheComputer1);
+
+    QVERIFY(rig.form.twoplayer);
+    QVERIFY(rig.form.againstcomputer);
+    for (const auto &displays : {RedDisplays(rig.form), BlueDisplays(rig.form)})
+        for (TRCADigital *display : displays)
+            QVERIFY2(!display->isHidden(), qPrintable(display->objectName()));
+    QVERIFY(rig.form.hiresTimer2.Enabled());
+    QVERIFY(!rig.form.AgainsttheComputer1->isEnabled());
+    const auto *computer = dynamic_cast<const TComputerPlayer *>(rig.form.PilotOf(2));
+    QVERIFY(computer);
+    QCOMPARE(computer->Level(), level);
+    QVERIFY(!rig.form.PilotOf(1));
+
+    // Player 2's keys steer nothing; player 1's do.
+    rig.Type(QStringLiteral("45682"));
+    QCOMPARE(rig.form.bluedir, std::uint8_t(4));
+    QCOMPARE(rig.form.hiresTimer2.Interval(), std::uint16_t(51));
+    QCOMPARE(rig.form.jumpdigb->Value(), 3);
+    rig.Type(QStringLiteral("a"));
+    QCOMPARE(rig.form.reddir, std::uint8_t(3));
+
+    rig.TickBoth(20);
+    QCOMPARE(rig.CountPixels(FieldColour::Blue), 20);
+    for (int i = 0; i < 3; ++i)
+        rig.CrashRed();
+    rig.StartTwoPlayers();
+    QVERIFY(!rig.form.PilotOf(2));
+    QVERIFY(!rig.form.againstcomputer);
+}
+
+// Crash messages name the computer; at the game over nothing is recorded and no name asked, both
+// scores stay beside the game-over picture, and the applause plays out when the player has won.
+void RoundsTest::computerGameEndsWithoutTheHallOfFame_data()
+{
+    QTest::addColumn<int>("loser");
+    QTest::addColumn<QString>("lastCrash");
+    QTest::newRow("the player wins") << 2 << "Computer crashed! 0 Cycles left...";
+    QTest::newRow("the computer wins") << 1 << "Player 1 crashed! 0 Cycles left...";
+}
+
+void RoundsTest::computerGameEndsWithoutTheHallOfFame()
+{
+    QFETCH(int, loser);
+    QFETCH(QString, lastCrash);
+    GameRig rig;
+    rig.form.AgainsttheComputer1Click(rig.form.AgainsttheComputer1);
+    // The computer would steer clear of the edge that the test runs its cycle into.
+    rig.form.setPilot(2, nullptr);
+    rig.TickBoth(10);
+    for (int i = 0; i < 3; ++i)
+        rig.Crash(loser);
+
+    const QStringList titles = rig.WindowTitles();
+    QCOMPARE(titles.size(), 3);
+    QCOMPARE(titles.last(), lastCrash);
+    QCOMPARE(rig.events.filter(QStringLiteral("record")), QStringList());
+    const QStringList applause = rig.SoundCommands().filter(QStringLiteral("applaus.wav"));
+    QCOMPARE(applause, loser == 2 ? QStringList{GameRig::SoundCommand("play", "applaus.wav")} : QStringList());
+    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.form.StartEnabled());
+    QVERIFY(!rig.form.digired->isHidden());
+    QVERIFY(!rig.form.digiblue->isHidden());
+    QCOMPARE(rig.form.digiblue->Value(), rig.form.bluescore);
+    for (TRCADigital *display : {rig.form.digispeedr, rig.form.digispeedb, rig.form.liferdigi,
+                                 rig.form.lifebdigi, rig.form.jumpdigr, rig.form.jumpdigb})
+        QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
+    QVERIFY(!QFile::exists(rig.home.settingsFile()));
 }
 
 QTEST_MAIN(RoundsTest)
