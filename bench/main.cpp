@@ -4,10 +4,14 @@
 //   zandrix2-bench [--seconds S] [--rounds N] [--quick] [--intervals 1,11,51,101]
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
 //                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
+//   zandrix2-bench --computer [--rounds N]
 //
-// Offscreen unless --x11 (the display in $DISPLAY) or --platform is given.
+// Offscreen unless --x11 (the display in $DISPLAY) or --platform is given. --computer plays the
+// computer opponent's tournament instead (N rounds per pairing, 200 by default; see
+// ComputerBench.h).
 
 #include "bench/Clocks.h"
+#include "bench/ComputerBench.h"
 #include "bench/FirstFrame.h"
 #include "bench/ResultTable.h"
 #include "bench/SleepFloor.h"
@@ -35,6 +39,10 @@ struct Options
     // Each row's time is split into this many spans, taken in turn with the other rows', so that
     // a burst of load elsewhere on the machine spreads over all rows instead of spoiling one.
     int rounds = 3;
+    bool roundsGiven = false;
+    // The computer opponent's tournament instead of the timing rows; --rounds is then the number
+    // of rounds per pairing.
+    bool computer = false;
     int starts = 5;
     // For finding what painting costs: the window paints nothing while the rows run.
     bool noRepaint = false;
@@ -64,7 +72,8 @@ std::vector<std::string> Split(const char *list)
     std::fprintf(stderr,
                  "zandrix2-bench: %s\nusage: zandrix2-bench [--seconds S] [--rounds N] [--quick]\n"
                  "       [--intervals 1,11,51,101] [--drivers threaded,precise,coarse,bare] [--starts N]\n"
-                 "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n",
+                 "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n"
+                 "       zandrix2-bench --computer [--rounds N]\n",
                  problem);
     std::exit(2);
 }
@@ -113,8 +122,11 @@ Options Parse(int argc, char **argv)
             }
         } else if (argument == "--rounds") {
             options.rounds = std::atoi(value());
+            options.roundsGiven = true;
             if (options.rounds < 1)
                 Usage("--rounds wants 1 or more");
+        } else if (argument == "--computer") {
+            options.computer = true;
         } else if (argument == "--starts") {
             options.starts = std::atoi(value());
         } else if (argument == "--first-frame") {
@@ -169,6 +181,8 @@ int main(int argc, char *argv[])
     PrepareEnvironment(options, argc, argv);
     if (options.firstFrame)
         return RunFirstFrameChild(argc, argv, mainStart);
+    if (options.computer)
+        return RunComputerBench(argc, argv, options.roundsGiven ? options.rounds : 200);
 
     RunConditions conditions;
     conditions.secondsPerRow = options.seconds;
