@@ -5,10 +5,14 @@
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
 //                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
 //   zandrix2-bench --gamepad [--quick]     the game controllers' rows instead (GamepadBench.h)
+//   zandrix2-bench --computer [--rounds N]
 //
-// Offscreen unless --x11 (the display in $DISPLAY) or --platform is given.
+// Offscreen unless --x11 (the display in $DISPLAY) or --platform is given. --computer plays the
+// computer opponent's tournament instead (N rounds per pairing, 200 by default; see
+// ComputerBench.h).
 
 #include "bench/Clocks.h"
+#include "bench/ComputerBench.h"
 #include "bench/FirstFrame.h"
 #include "bench/GamepadBench.h"
 #include "bench/ResultTable.h"
@@ -37,6 +41,10 @@ struct Options
     // Each row's time is split into this many spans, taken in turn with the other rows', so that
     // a burst of load elsewhere on the machine spreads over all rows instead of spoiling one.
     int rounds = 3;
+    bool roundsGiven = false;
+    // The computer opponent's tournament instead of the timing rows; --rounds is then the number
+    // of rounds per pairing.
+    bool computer = false;
     int starts = 5;
     // For finding what painting costs: the window paints nothing while the rows run.
     bool noRepaint = false;
@@ -68,7 +76,8 @@ std::vector<std::string> Split(const char *list)
     std::fprintf(stderr,
                  "zandrix2-bench: %s\nusage: zandrix2-bench [--seconds S] [--rounds N] [--quick]\n"
                  "       [--intervals 1,11,51,101] [--drivers threaded,precise,coarse,bare] [--starts N]\n"
-                 "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n",
+                 "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n"
+                 "       zandrix2-bench --computer [--rounds N]\n",
                  problem);
     std::exit(2);
 }
@@ -118,8 +127,11 @@ Options Parse(int argc, char **argv)
             }
         } else if (argument == "--rounds") {
             options.rounds = std::atoi(value());
+            options.roundsGiven = true;
             if (options.rounds < 1)
                 Usage("--rounds wants 1 or more");
+        } else if (argument == "--computer") {
+            options.computer = true;
         } else if (argument == "--starts") {
             options.starts = std::atoi(value());
         } else if (argument == "--gamepad") {
@@ -178,6 +190,8 @@ int main(int argc, char *argv[])
         return RunFirstFrameChild(argc, argv, mainStart);
     if (options.gamepad)
         return RunGamepadBench(argc, argv, options.quick);
+    if (options.computer)
+        return RunComputerBench(argc, argv, options.roundsGiven ? options.rounds : 200);
 
     RunConditions conditions;
     conditions.secondsPerRow = options.seconds;

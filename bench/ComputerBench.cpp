@@ -1,0 +1,463 @@
+#include "bench/ComputerBench.h"
+
+#include "app/TForm1.h"
+#include "bench/Clocks.h"
+#include "bench/ResultTable.h"
+#include "bench/Samples.h"
+#include "computer/TComputerPlayer.h"
+#include "game/TGameHost.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/TMediaCommands.h"
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::int64_t Never = std::numeric_limits<std::int64_t>::max();
+// A duel that nobody has lost after this long is a draw; alone, a round counts as survived.
+constexpr std::int64_t DuelCapMs = 900'000;
+constexpr std::int64_t AloneCapMs = 300'000;
+constexpr std::int64_t SweepCapMs = 120'000;
+constexpr std::array<std::uint16_t, 4> SweepIntervals{1, 11, 51, 101};
+
+const char *Name(TComputerLevel level)
+{
+    switch (level) {
+    case TComputerLevel::Easy: return "Easy";
+    case TComputerLevel::Normal: return "Normal";
+    case TComputerLevel::Hard: return "Hard";
+    }
+    return "?";
+}
+
+// Shows nothing, records nothing, binds no keys: the game's blocking windows never open.
+class QuietHost final : public TGameHost
+{
+public:
+    void ShowCrash(QObject *, const QString &) override {}
+    void RecordOnePlayer(QObject *, std::int32_t) override {}
+    void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
+    QStringList ReadBindings() override { return QStringList(10); }
+};
+
+class Silence final : public TMediaCommands
+{
+public:
+    void mciSendString(const QString &) noexcept override {}
+};
+
+// Durations in microseconds, counted rather than kept: millions of decisions would otherwise take
+// hundreds of megabytes. Buckets of 0.1 us up to 1 ms, of 10 us beyond; mean and largest exact.
+class Histogram
+{
+public:
+    void Add(double us)
+    {
+        ++count;
+        sum += us;
+        largest = std::max(largest, us);
+        ++buckets[Bucket(us)];
+    }
+    void Append(const Histogram &more)
+    {
+        count += more.count;
+        sum += more.sum;
+        largest = std::max(largest, more.largest);
+        for (std::size_t i = 0; i < buckets.size(); ++i)
+            buckets[i] += more.buckets[i];
+    }
+    std::uint64_t Count() const { return count; }
+    double Mean() const { return count == 0 ? 0.0 : sum / static_cast<double>(count); }
+    double Max() const { return largest; }
+    // The upper edge of the bucket where at least `percent` per cent of the durations end.
+    double Percentile(double percent) const
+    {
+        const double wanted = percent / 100.0 * static_cast<double>(count);
+        std::uint64_t seen = 0;
+        for (std::size_t i = 0; i < buckets.size(); ++i) {
+            seen += buckets[i];
+            if (count > 0 && static_cast<double>(seen) >= wanted)
+                return std::min(Edge(i), largest);
+        }
+        return largest;
+    }
+
+private:
+    static constexpr std::size_t Fine = 10'000;   // 0.1 us each, up to 1 ms
+    static constexpr std::size_t Coarse = 10'000; // 10 us each, up to 101 ms
+    static std::size_t Bucket(double us)
+    {
+        if (us < 1000.0)
+            return static_cast<std::size_t>(std::max(us, 0.0) * 10.0);
+        return std::min(Fine + static_cast<std::size_t>((us - 1000.0) / 10.0), Fine + Coarse - 1);
+    }
+    static double Edge(std::size_t bucket)
+    {
+        return bucket < Fine ? static_cast<double>(bucket + 1) / 10.0
+                             : 1000.0 + static_cast<double>(bucket - Fine + 1) * 10.0;
+    }
+
+    std::vector<std::uint32_t> buckets = std::vector<std::uint32_t>(Fine + Coarse, 0);
+    std::uint64_t count = 0;
+    double sum = 0.0;
+    double largest = 0.0;
+};
+
+// What the decisions cost, by the step interval they were made at: wall-clock time, and the
+// processor time of the thread (which leaves out the time the machine gave to others).
+struct DecisionTimes
+{
+    std::map<std::uint16_t, Histogram> wall;
+    std::map<std::uint16_t, Histogram> cpu;
+
+    void Append(const DecisionTimes &more)
+    {
+        for (const auto &[interval, times] : more.wall)
+            wall[interval].Append(times);
+        for (const auto &[interval, times] : more.cpu)
+            cpu[interval].Append(times);
+    }
+    static Histogram All(const std::map<std::uint16_t, Histogram> &series)
+    {
+        Histogram all;
+        for (const auto &[interval, times] : series)
+            all.Append(times);
+        return all;
+    }
+};
+
+// Times each decision of the pilot it holds. Given an interval, it also holds the cycle at that
+// speed: the pilot's own speed keys are replaced by those that lead there.
+class TimedPilot final : public TPilot
+{
+public:
+    TimedPilot(std::unique_ptr<TPilot> held, DecisionTimes &record, std::uint16_t fixedInterval = 0)
+        : pilot(std::move(held))
+        , times(record)
+        , fixed(fixedInterval)
+    {
+    }
+    void NewRound() override { pilot->NewRound(); }
+    TPilotActions Decide(const TFieldSurface &field, const TCycleSight &own, const TCycleSight &other) override
+    {
+        const std::int64_t cpuStart = ThreadCpuNs();
+        const Clock::time_point start = Clock::now();
+        const TPilotActions actions = pilot->Decide(field, own, other);
+        const Clock::time_point end = Clock::now();
+        const std::int64_t cpuEnd = ThreadCpuNs();
+        times.wall[own.interval].Add(std::chrono::duration<double, std::micro>(end - start).count());
+        times.cpu[own.interval].Add(static_cast<double>(cpuEnd - cpuStart) / 1000.0);
+        // A jump's speed keys belong to the jump (they lengthen it): those stay.
+        if (fixed == 0 || std::find(actions.begin(), actions.end(), TPlayerAction::Jump) != actions.end())
+            return actions;
+        TPilotActions held;
+        if (own.interval > fixed)
+            held.Add(TPlayerAction::Faster);
+        else if (own.interval < fixed)
+            held.Add(TPlayerAction::Slower);
+        for (TPlayerAction action : actions)
+            if (action != TPlayerAction::Faster && action != TPlayerAction::Slower)
+                held.Add(action);
+        return held;
+    }
+
+private:
+    std::unique_ptr<TPilot> pilot;
+    DecisionTimes &times;
+    std::uint16_t fixed;
+};
+
+// The main window with its timers held: they never tick on their own, and the bench calls their
+// handlers in the order they fall due in simulated milliseconds, as the timers would have: a
+// movement timer's next tick comes its interval after its handler (or its start), the bonus timer's
+// its interval after it was started.
+class SimulatedGame
+{
+public:
+    struct RoundEnd
+    {
+        int loser = 0; // 1 red, 2 blue, 0: nobody by the cap
+        double seconds = 0.0;
+    };
+
+    SimulatedGame()
+    {
+        form.hiresTimer1.setOnTimer({});
+        form.hiresTimer2.setOnTimer({});
+        QObject::disconnect(&form.Timer1, &QTimer::timeout, &form, nullptr);
+        form.setMedia(std::make_unique<Silence>());
+        form.setHost(std::make_unique<QuietHost>());
+    }
+
+    TForm1 form;
+
+    void StartGame(bool twoPlayers, std::uint32_t seed)
+    {
+        form.generator.seed(seed);
+        if (twoPlayers)
+            form.N2Players1Click(form.N2Players1);
+        else
+            form.N1Player1Click(form.N1Player1);
+        Reschedule(-1, true);
+    }
+    bool GameOver() const { return form.redlives == 0 || form.bluelives == 0; }
+
+    // Plays until a crash or the cap; a round at the cap is ended as if red had crashed.
+    RoundEnd PlayRound(std::int64_t capMs)
+    {
+        const std::int64_t start = now;
+        for (;;) {
+            int next = 1;
+            for (int timer : {2, 0})
+                if (due[static_cast<std::size_t>(timer)] < due[static_cast<std::size_t>(next)])
+                    next = timer;
+            if (due[static_cast<std::size_t>(next)] == Never || due[static_cast<std::size_t>(next)] - start > capMs) {
+                now = start + capMs;
+                form.gehdie(nullptr, 1);
+                Reschedule(-1, true);
+                return {0, static_cast<double>(capMs) / 1000.0};
+            }
+            now = due[static_cast<std::size_t>(next)];
+            const std::uint8_t red = form.redlives;
+            const std::uint8_t blue = form.bluelives;
+            switch (next) {
+            case 0: form.Timer1Timer(&form.Timer1); break;
+            case 1: form.hiresTimer1Timer(&form.hiresTimer1); break;
+            default: form.HiResTimer2Timer(&form.hiresTimer2); break;
+            }
+            const bool crashed = form.redlives != red || form.bluelives != blue;
+            Reschedule(next, crashed);
+            if (crashed)
+                return {form.redlives != red ? 1 : 2, static_cast<double>(now - start) / 1000.0};
+        }
+    }
+
+private:
+    // After a handler: which timers run, and when each is due next. A crash restarts all of them
+    // (the next round's start).
+    void Reschedule(int ticked, bool restarted)
+    {
+        const std::array<bool, 3> on{form.Timer1.isActive(), form.hiresTimer1.Enabled(), form.hiresTimer2.Enabled()};
+        const std::array<std::int64_t, 3> interval{form.Timer1.interval(), form.hiresTimer1.Interval(),
+                                                   form.hiresTimer2.Interval()};
+        for (std::size_t timer = 0; timer < 3; ++timer) {
+            if (!on[timer])
+                due[timer] = Never;
+            else if (static_cast<int>(timer) == ticked || restarted || !wasOn[timer])
+                due[timer] = now + interval[timer];
+            wasOn[timer] = on[timer];
+        }
+    }
+
+    std::int64_t now = 0;
+    std::array<std::int64_t, 3> due{Never, Never, Never};
+    std::array<bool, 3> wasOn{};
+};
+
+std::uint32_t Seed(int series, int game, int role)
+{
+    return 0x5A4E4458u ^ static_cast<std::uint32_t>(series * 7919 + game * 104729 + role * 15485863);
+}
+
+std::unique_ptr<TPilot> Timed(TComputerLevel level, std::uint32_t seed, DecisionTimes &times,
+                              std::uint16_t fixedInterval = 0)
+{
+    return std::make_unique<TimedPilot>(std::make_unique<TComputerPlayer>(level, seed), times, fixedInterval);
+}
+
+struct Duel
+{
+    Duel(TComputerLevel a, TComputerLevel b, double share)
+        : first(a)
+        , second(b)
+        , target(share)
+    {
+    }
+
+    TComputerLevel first;
+    TComputerLevel second;
+    double target; // share of rounds the first is to win
+    int firstWins = 0;
+    int secondWins = 0;
+    int draws = 0;
+    Samples seconds;
+};
+
+// Rounds of two levels, the colours swapped from game to game (red starts heading up, blue down).
+void Play(Duel &duel, int series, int rounds, DecisionTimes &times, std::int64_t capMs = DuelCapMs,
+          std::uint16_t fixedInterval = 0)
+{
+    SimulatedGame game;
+    int played = 0;
+    for (int index = 0; played < rounds; ++index) {
+        const bool swapped = index % 2 == 1;
+        const int firstColour = swapped ? 2 : 1;
+        game.form.setPilot(static_cast<std::uint8_t>(firstColour), Timed(duel.first, Seed(series, index, 1), times, fixedInterval));
+        game.form.setPilot(static_cast<std::uint8_t>(3 - firstColour), Timed(duel.second, Seed(series, index, 2), times, fixedInterval));
+        game.StartGame(true, Seed(series, index, 0));
+        while (played < rounds && !game.GameOver()) {
+            const SimulatedGame::RoundEnd end = game.PlayRound(capMs);
+            ++played;
+            duel.seconds.Add(end.seconds);
+            if (end.loser == 0)
+                ++duel.draws;
+            else if (end.loser == firstColour)
+                ++duel.secondWins;
+            else
+                ++duel.firstWins;
+        }
+    }
+}
+
+struct Alone
+{
+    Alone(TComputerLevel playing, double mean, double share)
+        : level(playing)
+        , targetSeconds(mean)
+        , targetAtCap(share)
+    {
+    }
+
+    TComputerLevel level;
+    double targetSeconds;
+    double targetAtCap; // share of rounds reaching the cap; 0: none
+    Samples seconds;
+    int atCap = 0;
+};
+
+void Play(Alone &alone, int series, int rounds, DecisionTimes &times)
+{
+    SimulatedGame game;
+    int played = 0;
+    for (int index = 0; played < rounds; ++index) {
+        game.form.setPilot(1, Timed(alone.level, Seed(series, index, 1), times));
+        game.form.setPilot(2, nullptr);
+        game.StartGame(false, Seed(series, index, 0));
+        while (played < rounds && !game.GameOver()) {
+            const SimulatedGame::RoundEnd end = game.PlayRound(AloneCapMs);
+            ++played;
+            alone.seconds.Add(end.seconds);
+            alone.atCap += end.loser == 0 ? 1 : 0;
+        }
+    }
+}
+
+const char *Verdict(bool met)
+{
+    return met ? "ok" : "MISSED";
+}
+
+// The heap one pilot holds, as the allocator counts it.
+std::size_t PilotBytes()
+{
+    const std::size_t before = mallinfo2().uordblks;
+    const auto pilot = std::make_unique<TComputerPlayer>(TComputerLevel::Hard, 1);
+    return mallinfo2().uordblks - before;
+}
+
+void PrintTimes(const std::string &label, const Histogram &wall, const Histogram &cpu)
+{
+    std::printf("%-22s %9llu %7.1f %7.1f %7.1f %8.1f   %7.1f %7.1f %8.1f\n", label.c_str(), static_cast<unsigned long long>(wall.Count()), wall.Mean(),
+                wall.Percentile(99.0), wall.Percentile(99.9), wall.Max(), cpu.Mean(), cpu.Percentile(99.0), cpu.Max());
+}
+
+void PrintTimes(const std::string &label, const DecisionTimes &times)
+{
+    PrintTimes(label, DecisionTimes::All(times.wall), DecisionTimes::All(times.cpu));
+}
+
+} // namespace
+
+int RunComputerBench(int &argc, char **argv, int rounds)
+{
+    const std::int64_t started = MonotonicNs();
+    const std::string loadBefore = LoadAverages();
+    TApplication application(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("Zandrix II"));
+
+    std::array<DecisionTimes, 3> byLevel;
+    const auto timesOf = [&](TComputerLevel level) -> DecisionTimes & {
+        return byLevel[static_cast<std::size_t>(level)];
+    };
+
+    std::vector<Duel> duels{{TComputerLevel::Hard, TComputerLevel::Easy, 0.85},
+                            {TComputerLevel::Normal, TComputerLevel::Easy, 0.70},
+                            {TComputerLevel::Hard, TComputerLevel::Normal, 0.60}};
+    DecisionTimes duelTimes;
+    for (std::size_t i = 0; i < duels.size(); ++i)
+        Play(duels[i], static_cast<int>(i) + 1, rounds, duelTimes);
+
+    std::vector<Alone> alone{{TComputerLevel::Easy, 30.0, 0.0},
+                             {TComputerLevel::Normal, 120.0, 0.0},
+                             {TComputerLevel::Hard, 0.0, 0.90}};
+    for (std::size_t i = 0; i < alone.size(); ++i)
+        Play(alone[i], static_cast<int>(i) + 11, rounds, timesOf(alone[i].level));
+
+    // Every speed: Hard against Normal with both held at one interval.
+    DecisionTimes sweepTimes;
+    const int sweepRounds = std::max(2, rounds / 20);
+    for (std::size_t i = 0; i < SweepIntervals.size(); ++i) {
+        Duel duel{TComputerLevel::Hard, TComputerLevel::Normal, 0.0};
+        Play(duel, static_cast<int>(i) + 21, sweepRounds, sweepTimes, SweepCapMs, SweepIntervals[i]);
+    }
+    const double elapsed = static_cast<double>(MonotonicNs() - started) / 1e9;
+
+    std::printf("Zandrix II computer opponent: %s\n", MachineDescription().c_str());
+    std::printf("%d rounds per pairing and level, simulated game time; load %s before, %s after\n\n", rounds,
+                loadBefore.c_str(), LoadAverages().c_str());
+    std::printf("%-16s %6s %6s %6s %6s %8s %8s  %s\n", "duel", "rounds", "wins", "losses", "draws", "win %",
+                "mean s", "target");
+    for (const Duel &duel : duels) {
+        const double share = static_cast<double>(duel.firstWins) / static_cast<double>(std::max<std::size_t>(duel.seconds.Count(), 1));
+        const std::string name = std::string(Name(duel.first)) + " vs " + Name(duel.second);
+        std::printf("%-16s %6zu %6d %6d %6d %7.1f%% %8.1f  >= %.0f%% %s\n", name.c_str(), duel.seconds.Count(),
+                    duel.firstWins, duel.secondWins, duel.draws, 100.0 * share, duel.seconds.Mean(),
+                    100.0 * duel.target, Verdict(share >= duel.target));
+    }
+    std::printf("\n%-16s %6s %8s %8s %8s  %s\n", "alone (cap 300 s)", "rounds", "mean s", "median", "at cap", "target");
+    for (const Alone &one : alone) {
+        const double share = static_cast<double>(one.atCap) / static_cast<double>(std::max<std::size_t>(one.seconds.Count(), 1));
+        std::printf("%-17s %6zu %8.1f %8.1f %7.1f%%  ", Name(one.level), one.seconds.Count(), one.seconds.Mean(),
+                    one.seconds.Percentile(50.0), 100.0 * share);
+        if (one.targetAtCap > 0.0)
+            std::printf(">= %.0f%% at the cap %s\n", 100.0 * one.targetAtCap, Verdict(share >= one.targetAtCap));
+        else
+            std::printf("mean >= %.0f s %s\n", one.targetSeconds, Verdict(one.seconds.Mean() >= one.targetSeconds));
+    }
+
+    std::printf("\ndecision time in us: wall clock around Decide, and the thread's processor time\n"
+                "%-22s %9s %7s %7s %7s %8s   %7s %7s %8s\n",
+                "", "decisions", "mean", "p99", "p99.9", "max", "cpu", "cpu.p99", "cpu.max");
+    DecisionTimes all;
+    PrintTimes("duels", duelTimes);
+    all.Append(duelTimes);
+    for (TComputerLevel level : {TComputerLevel::Easy, TComputerLevel::Normal, TComputerLevel::Hard}) {
+        PrintTimes(std::string(Name(level)) + " alone", timesOf(level));
+        all.Append(timesOf(level));
+    }
+    for (std::uint16_t interval : SweepIntervals)
+        PrintTimes("Hard-Normal at " + std::to_string(interval) + " ms", sweepTimes.wall[interval],
+                   sweepTimes.cpu[interval]);
+    all.Append(sweepTimes);
+    const Histogram wall = DecisionTimes::All(all.wall);
+    PrintTimes("all", all);
+    std::printf("%-22s p99 <= 100 us and max <= 1 ms (wall clock): %s\n", "", 
+                Verdict(wall.Percentile(99.0) <= 100.0 && wall.Max() <= 1000.0));
+
+    std::printf("\nmemory: %.0f KiB held by one pilot; peak resident %.1f MiB\n",
+                static_cast<double>(PilotBytes()) / 1024.0,
+                static_cast<double>(PeakResidentKiB()) / 1024.0);
+    std::printf("bench took %.0f s of wall-clock time\n", elapsed);
+    return 0;
+}
