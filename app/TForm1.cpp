@@ -11,8 +11,8 @@
 #include "input/TGamepads.h"
 #include "platform/FailureReport.h"
 #include "platform/TMediaCommands.h"
-#include "platform/WindowLook.h"
 #include "platform/TProfileFile.h"
+#include "platform/WindowLook.h"
 #include "settings/ComputerSection.h"
 #include "settings/SoundSection.h"
 #include "settings/TSettings.h"
@@ -132,12 +132,11 @@ void TForm1::closeEvent(QCloseEvent *event)
 }
 
 QAction *TForm1::AddCommand(QMenu *menu, const QString &caption, void (TForm1::*handler)(QObject *),
-                           const QKeySequence &shortcut)
+                            const QKeySequence &shortcut)
 {
     QAction *action = menu->addAction(caption);
-    connect(action, &QAction::triggered, this, [this, action, handler] {
-        RunReporting([&] { (this->*handler)(action); });
-    });
+    connect(action, &QAction::triggered, this,
+            [this, action, handler] { RunReporting([&] { (this->*handler)(action); }); });
     if (!shortcut.isEmpty()) {
         action->setShortcut(shortcut);
         // Shortcuts act while the window is active, also when the menu is closed.
@@ -262,10 +261,10 @@ QString TForm1::SoundPath(const char *file)
 TPlayerView TForm1::Player(std::uint8_t number)
 {
     if (number == 1)
-        return {1, reddir, redx, redy, hiresTimer1, redscore, redlives, *jumpdigr, *digispeedr, *digired, *liferdigi,
-                FieldColour::Red, Rules::RedLivesCell};
-    return {2, bluedir, bluex, bluey, hiresTimer2, bluescore, bluelives, *jumpdigb, *digispeedb, *digiblue, *lifebdigi,
-            FieldColour::Blue, Rules::BlueLivesCell};
+        return {1,         reddir,      redx,     redy,       hiresTimer1,      redscore,           redlives,
+                *jumpdigr, *digispeedr, *digired, *liferdigi, FieldColour::Red, Rules::RedLivesCell};
+    return {2,         bluedir,     bluex,     bluey,      hiresTimer2,       bluescore,           bluelives,
+            *jumpdigb, *digispeedb, *digiblue, *lifebdigi, FieldColour::Blue, Rules::BlueLivesCell};
 }
 
 TCycleSight TForm1::Sight(std::uint8_t number)
@@ -294,14 +293,12 @@ void TForm1::changeEvent(QEvent *event)
 
 void TForm1::FormCreate(QObject *)
 {
-    generator.seed(static_cast<std::mt19937::result_type>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    generator.seed(static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
 void TForm1::FormActivate(QObject *)
 {
-    for (TRCADigital *display :
-         {digispeedr, digispeedb, digired, digiblue, lifebdigi, liferdigi, jumpdigr, jumpdigb})
+    for (TRCADigital *display : {digispeedr, digispeedb, digired, digiblue, lifebdigi, liferdigi, jumpdigr, jumpdigb})
         display->setBevelWidth(1);
     jumpdigr->setHeight(17);
     jumpdigb->setHeight(17);
@@ -435,8 +432,7 @@ void TForm1::ConnectGamepads()
 {
     // A controller's commands go through the very code of the keys, under the same conditions.
     gamepads = std::make_unique<TGamepads>();
-    connect(gamepads.get(), &TGamepads::action, this, [this](std::uint8_t player, TPlayerAction action) {
-        RunReporting([&] { Act(player, action); });
-    });
+    connect(gamepads.get(), &TGamepads::action, this,
+            [this](std::uint8_t player, TPlayerAction action) { RunReporting([&] { Act(player, action); }); });
     connect(gamepads.get(), &TGamepads::pause, this, [this] { RunReporting([this] { Pause1Click(Pause1); }); });
 }

@@ -27,7 +27,9 @@ class TRCADigital;
 
 // The main window, in which the whole game is played. The handlers of play live in game/, one
 // file per concern; this class holds the window itself: menus, side panel, field and timers.
-class TForm1 : public QMainWindow, public TGameState
+class TForm1
+    : public QMainWindow
+    , public TGameState
 {
     Q_OBJECT
 
@@ -37,8 +39,8 @@ public:
 
     // The field: the client area left of the side panel.
     TFieldSurface field;
-    TFieldLabel Label1;   // the bonus: yellow text
-    TFieldLabel Label2;   // the eraser: black text where the last bonus stood
+    TFieldLabel Label1; // the bonus: yellow text
+    TFieldLabel Label2; // the eraser: black text where the last bonus stood
     TFieldPicture gameover;
 
     // Movement timers of player 1 (red) and player 2 (blue), and the bonus timer.

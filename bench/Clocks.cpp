@@ -4,8 +4,8 @@
 #include <string>
 
 #include <sys/resource.h>
-#include <unistd.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 

@@ -303,8 +303,10 @@ void Play(Duel &duel, int series, int rounds, DecisionTimes &times, std::int64_t
     for (int index = 0; played < rounds; ++index) {
         const bool swapped = index % 2 == 1;
         const int firstColour = swapped ? 2 : 1;
-        game.form.setPilot(static_cast<std::uint8_t>(firstColour), Timed(duel.first, Seed(series, index, 1), times, fixedInterval));
-        game.form.setPilot(static_cast<std::uint8_t>(3 - firstColour), Timed(duel.second, Seed(series, index, 2), times, fixedInterval));
+        game.form.setPilot(static_cast<std::uint8_t>(firstColour),
+                           Timed(duel.first, Seed(series, index, 1), times, fixedInterval));
+        game.form.setPilot(static_cast<std::uint8_t>(3 - firstColour),
+                           Timed(duel.second, Seed(series, index, 2), times, fixedInterval));
         game.StartGame(true, Seed(series, index, 0));
         while (played < rounds && !game.GameOver()) {
             const SimulatedGame::RoundEnd end = game.PlayRound(capMs);
@@ -368,8 +370,9 @@ std::size_t PilotBytes()
 
 void PrintTimes(const std::string &label, const Histogram &wall, const Histogram &cpu)
 {
-    std::printf("%-22s %9llu %7.1f %7.1f %7.1f %8.1f   %7.1f %7.1f %8.1f\n", label.c_str(), static_cast<unsigned long long>(wall.Count()), wall.Mean(),
-                wall.Percentile(99.0), wall.Percentile(99.9), wall.Max(), cpu.Mean(), cpu.Percentile(99.0), cpu.Max());
+    std::printf("%-22s %9llu %7.1f %7.1f %7.1f %8.1f   %7.1f %7.1f %8.1f\n", label.c_str(),
+                static_cast<unsigned long long>(wall.Count()), wall.Mean(), wall.Percentile(99.0),
+                wall.Percentile(99.9), wall.Max(), cpu.Mean(), cpu.Percentile(99.0), cpu.Max());
 }
 
 void PrintTimes(const std::string &label, const DecisionTimes &times)
@@ -398,9 +401,8 @@ int RunComputerBench(int &argc, char **argv, int rounds)
     for (std::size_t i = 0; i < duels.size(); ++i)
         Play(duels[i], static_cast<int>(i) + 1, rounds, duelTimes);
 
-    std::vector<Alone> alone{{TComputerLevel::Easy, 30.0, 0.0},
-                             {TComputerLevel::Normal, 120.0, 0.0},
-                             {TComputerLevel::Hard, 0.0, 0.90}};
+    std::vector<Alone> alone{
+        {TComputerLevel::Easy, 30.0, 0.0}, {TComputerLevel::Normal, 120.0, 0.0}, {TComputerLevel::Hard, 0.0, 0.90}};
     for (std::size_t i = 0; i < alone.size(); ++i)
         Play(alone[i], static_cast<int>(i) + 11, rounds, timesOf(alone[i].level));
 
@@ -416,10 +418,11 @@ int RunComputerBench(int &argc, char **argv, int rounds)
     std::printf("Zandrix II computer opponent: %s\n", MachineDescription().c_str());
     std::printf("%d rounds per pairing and level, simulated game time; load %s before, %s after\n\n", rounds,
                 loadBefore.c_str(), LoadAverages().c_str());
-    std::printf("%-16s %6s %6s %6s %6s %8s %8s  %s\n", "duel", "rounds", "wins", "losses", "draws", "win %",
-                "mean s", "target");
+    std::printf("%-16s %6s %6s %6s %6s %8s %8s  %s\n", "duel", "rounds", "wins", "losses", "draws", "win %", "mean s",
+                "target");
     for (const Duel &duel : duels) {
-        const double share = static_cast<double>(duel.firstWins) / static_cast<double>(std::max<std::size_t>(duel.seconds.Count(), 1));
+        const double share =
+            static_cast<double>(duel.firstWins) / static_cast<double>(std::max<std::size_t>(duel.seconds.Count(), 1));
         const std::string name = std::string(Name(duel.first)) + " vs " + Name(duel.second);
         std::printf("%-16s %6zu %6d %6d %6d %7.1f%% %8.1f  >= %.0f%% %s\n", name.c_str(), duel.seconds.Count(),
                     duel.firstWins, duel.secondWins, duel.draws, 100.0 * share, duel.seconds.Mean(),
@@ -427,7 +430,8 @@ int RunComputerBench(int &argc, char **argv, int rounds)
     }
     std::printf("\n%-16s %6s %8s %8s %8s  %s\n", "alone (cap 300 s)", "rounds", "mean s", "median", "at cap", "target");
     for (const Alone &one : alone) {
-        const double share = static_cast<double>(one.atCap) / static_cast<double>(std::max<std::size_t>(one.seconds.Count(), 1));
+        const double share =
+            static_cast<double>(one.atCap) / static_cast<double>(std::max<std::size_t>(one.seconds.Count(), 1));
         std::printf("%-17s %6zu %8.1f %8.1f %7.1f%%  ", Name(one.level), one.seconds.Count(), one.seconds.Mean(),
                     one.seconds.Percentile(50.0), 100.0 * share);
         if (one.targetAtCap > 0.0)
@@ -452,12 +456,11 @@ int RunComputerBench(int &argc, char **argv, int rounds)
     all.Append(sweepTimes);
     const Histogram wall = DecisionTimes::All(all.wall);
     PrintTimes("all", all);
-    std::printf("%-22s p99 <= 100 us and max <= 1 ms (wall clock): %s\n", "", 
+    std::printf("%-22s p99 <= 100 us and max <= 1 ms (wall clock): %s\n", "",
                 Verdict(wall.Percentile(99.0) <= 100.0 && wall.Max() <= 1000.0));
 
     std::printf("\nmemory: %.0f KiB held by one pilot; peak resident %.1f MiB\n",
-                static_cast<double>(PilotBytes()) / 1024.0,
-                static_cast<double>(PeakResidentKiB()) / 1024.0);
+                static_cast<double>(PilotBytes()) / 1024.0, static_cast<double>(PeakResidentKiB()) / 1024.0);
     std::printf("bench took %.0f s of wall-clock time\n", elapsed);
     return 0;
 }

@@ -118,8 +118,7 @@ int RunFirstFrameChild(int &argc, char **argv, std::int64_t mainStartNs)
     TApplication::exec();
     if (watch.paintNs == 0)
         return 3;
-    std::printf("first-frame %lld %lld\n", static_cast<long long>(mainStartNs),
-                static_cast<long long>(watch.paintNs));
+    std::printf("first-frame %lld %lld\n", static_cast<long long>(mainStartNs), static_cast<long long>(watch.paintNs));
     return 0;
 }
 

@@ -35,7 +35,9 @@ std::int64_t RusageCpuNs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto ns = [](const timeval &t) { return std::int64_t{t.tv_sec} * 1'000'000'000 + std::int64_t{t.tv_usec} * 1000; };
+    const auto ns = [](const timeval &t) {
+        return std::int64_t{t.tv_sec} * 1'000'000'000 + std::int64_t{t.tv_usec} * 1000;
+    };
     return ns(usage.ru_utime) + ns(usage.ru_stime);
 }
 
@@ -326,9 +328,8 @@ int RunGamepadBench(int argc, char **argv, bool quick)
         BenchPad pad(*hub, configHome.filePath(QStringLiteral("pad4")));
         game.Form().jumpdigr->setValue(0);
         const milliseconds span(presses * 8);
-        latencyRows.push_back(MeasureLatency("both cycles running (51 ms, threaded timers)", *hub, pad, presses, [&] {
-            game.Measure(Driver::Threaded, 51, milliseconds(0), span);
-        }));
+        latencyRows.push_back(MeasureLatency("both cycles running (51 ms, threaded timers)", *hub, pad, presses,
+                                             [&] { game.Measure(Driver::Threaded, 51, milliseconds(0), span); }));
     }
 
     std::printf("Game controllers: SDL %d.%d.%d, %s\n", SDL_MAJOR_VERSION, SDL_MINOR_VERSION, SDL_PATCHLEVEL,

@@ -82,13 +82,11 @@ std::string LoadAverages()
     return text;
 }
 
-void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &rows,
-                const StartupResult &startup)
+void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &rows, const StartupResult &startup)
 {
     std::printf("Zandrix II timing: %s\n", MachineDescription().c_str());
     std::printf("platform %s, dispatcher %s, %.1f s per row in %d round(s), load %s before, %s after\n",
-                conditions.platform.c_str(), conditions.dispatcher.c_str(), conditions.secondsPerRow,
-                conditions.rounds,
+                conditions.platform.c_str(), conditions.dispatcher.c_str(), conditions.secondsPerRow, conditions.rounds,
                 conditions.loadBefore.c_str(), conditions.loadAfter.c_str());
     if (!conditions.variant.empty())
         std::printf("VARIANT, not the game as it is: %s\n", conditions.variant.c_str());
@@ -100,8 +98,8 @@ void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &r
                 "the worker's processor or on another, and x%%: the share of the latter.\n"
                 "GUI: CPU time of the GUI thread per tick and its share of one core. steal: processor\n"
                 "time in ms that the hypervisor withheld from this machine during the row (both processors).\n\n");
-    std::printf("%-15s %4s %8s %8s %8s %5s %5s %5s %5s %7s %6s %7s %3s %4s %4s %7s %5s %5s  %s\n", "driver",
-                "step", "ticks/s", "per.mean", "per.p99", "start", "lead", "late", "hand", "hand.99", "h.same", "h.other", "x%",
+    std::printf("%-15s %4s %8s %8s %8s %5s %5s %5s %5s %7s %6s %7s %3s %4s %4s %7s %5s %5s  %s\n", "driver", "step",
+                "ticks/s", "per.mean", "per.p99", "start", "lead", "late", "hand", "hand.99", "h.same", "h.other", "x%",
                 "run", "back", "GUI us", "GUI%", "steal", "targets");
     for (const RowResult &row : rows) {
         const double ticksPerSecond = static_cast<double>(row.ticks) / row.seconds;
@@ -119,8 +117,8 @@ void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &r
                               / static_cast<double>(row.handOff.Count()));
         std::printf("%-15s %4u %8.1f %8.3f %8.3f %5s %5s %5s %5s %7s %6s %7s %3s %4s %4s %7s %5s %5.0f  %s",
                     DriverName(row.driver), static_cast<unsigned>(row.interval), ticksPerSecond,
-                    row.period.Mean() / 1000.0, row.period.Percentile(99) / 1000.0,
-                    Micro(row.start, true).c_str(), Micro(row.lead, true).c_str(), Micro(row.sleepLate, true).c_str(), Micro(row.handOff, true).c_str(),
+                    row.period.Mean() / 1000.0, row.period.Percentile(99) / 1000.0, Micro(row.start, true).c_str(),
+                    Micro(row.lead, true).c_str(), Micro(row.sleepLate, true).c_str(), Micro(row.handOff, true).c_str(),
                     Micro(row.handOff, false).c_str(), Micro(row.handOffSameCpu, true).c_str(),
                     Micro(row.handOffOtherCpu, true).c_str(), otherShare, Micro(row.run, true).c_str(),
                     Micro(row.back, true).c_str(), perTick, guiShare, row.stolenMs, Missed(row).c_str());

@@ -27,5 +27,4 @@ std::string LoadAverages();
 
 // Prints the one table: a row per driver and interval, then start-up and memory, with the
 // targets each row misses.
-void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &rows,
-                const StartupResult &startup);
+void PrintTable(const RunConditions &conditions, const std::vector<RowResult> &rows, const StartupResult &startup);

@@ -40,9 +40,8 @@ const char *DriverName(Driver driver)
     return "?";
 }
 
-TimingBench::Lane::Lane(Serpentine steering, std::uint16_t &headX, std::uint16_t &headY, std::uint8_t &dir,
-                        QChar left, QChar right, TThreadedTimer &movement, void (TForm1::*tick)(QObject *),
-                        WakeProbe &watch)
+TimingBench::Lane::Lane(Serpentine steering, std::uint16_t &headX, std::uint16_t &headY, std::uint8_t &dir, QChar left,
+                        QChar right, TThreadedTimer &movement, void (TForm1::*tick)(QObject *), WakeProbe &watch)
     : path(steering)
     , x(headX)
     , y(headY)
@@ -58,9 +57,9 @@ TimingBench::Lane::Lane(Serpentine steering, std::uint16_t &headX, std::uint16_t
 const std::array<Samples TickSeries::*, 9> &TickSeries::All()
 {
     static constexpr std::array<Samples TickSeries::*, 9> all{
-        &TickSeries::period,  &TickSeries::lead, &TickSeries::sleepLate,      &TickSeries::start,
-        &TickSeries::handOff, &TickSeries::run,  &TickSeries::back,           &TickSeries::handOffSameCpu,
-        &TickSeries::handOffOtherCpu};
+        &TickSeries::period, &TickSeries::lead,           &TickSeries::sleepLate,
+        &TickSeries::start,  &TickSeries::handOff,        &TickSeries::run,
+        &TickSeries::back,   &TickSeries::handOffSameCpu, &TickSeries::handOffOtherCpu};
     return all;
 }
 
@@ -97,10 +96,10 @@ void RunEvents(std::chrono::milliseconds duration)
 }
 
 TimingBench::TimingBench()
-    : red(Serpentine(RedBand), form.redx, form.redy, form.reddir, QLatin1Char(RedLeft),
-          QLatin1Char(RedRight), form.hiresTimer1, &TForm1::hiresTimer1Timer, probes[0])
-    , blue(Serpentine(BlueBand), form.bluex, form.bluey, form.bluedir, QLatin1Char(BlueLeft),
-           QLatin1Char(BlueRight), form.hiresTimer2, &TForm1::HiResTimer2Timer, probes[1])
+    : red(Serpentine(RedBand), form.redx, form.redy, form.reddir, QLatin1Char(RedLeft), QLatin1Char(RedRight),
+          form.hiresTimer1, &TForm1::hiresTimer1Timer, probes[0])
+    , blue(Serpentine(BlueBand), form.bluex, form.bluey, form.bluedir, QLatin1Char(BlueLeft), QLatin1Char(BlueRight),
+           form.hiresTimer2, &TForm1::HiResTimer2Timer, probes[1])
 {
     form.show();
     form.activateWindow();

@@ -92,8 +92,8 @@ public:
 private:
     struct Lane
     {
-        Lane(Serpentine path, std::uint16_t &x, std::uint16_t &y, std::uint8_t &heading, QChar leftKey,
-             QChar rightKey, TThreadedTimer &timer, void (TForm1::*handler)(QObject *), WakeProbe &probe);
+        Lane(Serpentine path, std::uint16_t &x, std::uint16_t &y, std::uint8_t &heading, QChar leftKey, QChar rightKey,
+             TThreadedTimer &timer, void (TForm1::*handler)(QObject *), WakeProbe &probe);
 
         Serpentine path;
         std::uint16_t &x;

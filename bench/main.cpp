@@ -218,8 +218,7 @@ int main(int argc, char *argv[])
         if (options.noRepaint)
             bench.Form().setUpdatesEnabled(false);
         bench.SetRedOnly(options.oneCycle);
-        const auto span =
-            std::chrono::milliseconds(static_cast<long>(options.seconds * 1000.0 / options.rounds));
+        const auto span = std::chrono::milliseconds(static_cast<long>(options.seconds * 1000.0 / options.rounds));
         const auto warmUp = std::chrono::milliseconds(static_cast<long>(options.warmUp * 1000.0));
         for (int round = 0; round < options.rounds; ++round) {
             std::size_t row = 0;

@@ -478,12 +478,8 @@ void TMarquee::mouseMoveEvent(QMouseEvent *event)
         distance = std::abs(y - dragY);
     };
     switch (moving) {
-    case mvHorizontal:
-        horizontalStep();
-        break;
-    case mvVertical:
-        verticalStep();
-        break;
+    case mvHorizontal: horizontalStep(); break;
+    case mvVertical: verticalStep(); break;
     case mvBoth:
         // A step that changes the axis restarts the band at the start of the current strip; a
         // diagonal step with equal parts (or none) counts as vertical.

@@ -9,8 +9,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace
-{
+namespace {
 
 // Keeps a size computed in 64 bits within what a widget can be (all sizes here are 0 or more).
 int clampToWidgetSize(qint64 size)
@@ -35,7 +34,8 @@ void frame3D(QPainter &painter, QRect &rect, const QColor &top, const QColor &bo
 
 } // namespace
 
-TRCADigital::TRCADigital(QWidget *parent) : QWidget(parent)
+TRCADigital::TRCADigital(QWidget *parent)
+    : QWidget(parent)
 {
     // The paint covers every pixel of the control, so Qt need not clear it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -49,8 +49,8 @@ void TRCADigital::setNumbers(const QImage &strip)
     numbers = strip.isNull() ? QImage() : strip.convertToFormat(QImage::Format_RGB32);
     // Cells are copied pixel for pixel; a strip made for another scale must not be resampled.
     numbers.setDevicePixelRatio(1.0);
-    numberWidth = static_cast<std::uint16_t>(
-        std::min(numbers.width() / 10, int{std::numeric_limits<std::uint16_t>::max()}));
+    numberWidth =
+        static_cast<std::uint16_t>(std::min(numbers.width() / 10, int{std::numeric_limits<std::uint16_t>::max()}));
     UpdateHeight();
     Repaint();
 }

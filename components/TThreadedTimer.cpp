@@ -28,10 +28,10 @@ constexpr std::chrono::nanoseconds kLongestReach = 2ms;
 struct TTimerThread::HandedTick
 {
     enum Outcome : std::uint8_t {
-        NotRun,          // withdrawn: the timer is being destroyed
-        Ticked,          // the handler ran
-        StoppedInSleep,  // the timer stopped before the sleep ended: the sleep keeps its deadline
-        Dropped,         // the timer stopped after the sleep ended: the tick is lost
+        NotRun,         // withdrawn: the timer is being destroyed
+        Ticked,         // the handler ran
+        StoppedInSleep, // the timer stopped before the sleep ended: the sleep keeps its deadline
+        Dropped,        // the timer stopped after the sleep ended: the tick is lost
     };
 
     explicit HandedTick(Clock::time_point sleepEnd)

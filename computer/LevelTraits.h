@@ -44,11 +44,11 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
     // quarter of a second, never touching the speed keys.
     static constexpr TLevelTraits Easy{false, 6, 250, 150, 0.06, 0.35, 16, 0.08, 0.0, 0.2, 0, false, 51, 51, 51};
     // Normal: sees the whole field and reacts quickly, but plays for room, not for territory.
-    static constexpr TLevelTraits Normal{false, TFieldModel::CellCount, 60, 60, 0.0, 0.0, 0, 0.0, 0.03, 0.7, 6,
-                                         true,  41, 41, 51};
+    static constexpr TLevelTraits Normal{
+        false, TFieldModel::CellCount, 60, 60, 0.0, 0.0, 0, 0.0, 0.03, 0.7, 6, true, 41, 41, 51};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
-    static constexpr TLevelTraits Hard{true, TFieldModel::CellCount, 0, 0, 0.0, 0.0, 0, 0.0, 0.0, 1.0, 20,
-                                       true, 41, 21, 101};
+    static constexpr TLevelTraits Hard{true, TFieldModel::CellCount, 0, 0, 0.0, 0.0, 0, 0.0, 0.0, 1.0, 20, true, 41, 21,
+                                       101};
     switch (level) {
     case TComputerLevel::Easy: return Easy;
     case TComputerLevel::Hard: return Hard;

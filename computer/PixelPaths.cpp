@@ -98,8 +98,8 @@ int TPixelFlood::Count(const TFieldModel &model, TPixel from, int cap)
 }
 
 std::array<int, TPixelFlood::MostStarts> TPixelFlood::Split(const TFieldModel &model,
-                                                            const std::array<TPixel, MostStarts> &starts,
-                                                            int count, int cap)
+                                                            const std::array<TPixel, MostStarts> &starts, int count,
+                                                            int cap)
 {
     if (++generation == 0) {
         seen.fill(0);
@@ -174,8 +174,9 @@ std::array<int, TPixelFlood::MostStarts> TPixelFlood::Split(const TFieldModel &m
     std::array<int, MostStarts> room{};
     for (int part = 0; part < count; ++part) {
         const auto r = static_cast<std::size_t>(root(part));
-        room[static_cast<std::size_t>(part)] =
-            model.Wall(starts[static_cast<std::size_t>(part)]) ? 0 : rootOpen[r] ? cap : total[r];
+        room[static_cast<std::size_t>(part)] = model.Wall(starts[static_cast<std::size_t>(part)]) ? 0
+                                               : rootOpen[r]                                      ? cap
+                                                                                                  : total[r];
     }
     return room;
 }

@@ -49,7 +49,8 @@ inline bool OpenStep(const TFieldModel &model, TPixel from, std::uint8_t heading
     const HeadingStep step = StepOf(heading);
     if (model.Wall(from.x + step.dx, from.y + step.dy))
         return false;
-    return step.dx == 0 || step.dy == 0 || !model.Wall(from.x + step.dx, from.y) || !model.Wall(from.x, from.y + step.dy);
+    return step.dx == 0 || step.dy == 0 || !model.Wall(from.x + step.dx, from.y)
+           || !model.Wall(from.x, from.y + step.dy);
 }
 
 // Free pixels reachable from a pixel by open steps, counted up to a cap: how much room a move
@@ -68,8 +69,8 @@ public:
     // once: each part is counted on its own, and parts that meet are joined. `cap` pixels in all;
     // a part still growing then counts as the cap (open), a part the flood finished as its size
     // (a pocket).
-    std::array<int, MostStarts> Split(const TFieldModel &model, const std::array<TPixel, MostStarts> &starts,
-                                      int count, int cap);
+    std::array<int, MostStarts> Split(const TFieldModel &model, const std::array<TPixel, MostStarts> &starts, int count,
+                                      int cap);
 
 private:
     struct TEntry

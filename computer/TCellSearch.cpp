@@ -79,9 +79,9 @@ bool TCellSearch::Go(const TFieldModel &model, int &budget)
         }
         --budget;
         // At equal times the opponent goes first: a tie is no gain.
-        const int side = !mineLeft || (theirsLeft && queues[Theirs][heads[Theirs]].time <= queues[Mine][heads[Mine]].time)
-                             ? Theirs
-                             : Mine;
+        const int side =
+            !mineLeft || (theirsLeft && queues[Theirs][heads[Theirs]].time <= queues[Mine][heads[Mine]].time) ? Theirs
+                                                                                                              : Mine;
         const Entry entry = queues[static_cast<std::size_t>(side)][heads[static_cast<std::size_t>(side)]++];
         TCellState &state = cells[entry.cell];
 

@@ -458,8 +458,8 @@ TComputerPlayer::TJump TComputerPlayer::BestJump(const TView &view, int roomWith
             if (TFieldModel::IsWallColour(view.field.GetPixel(landing.x, landing.y)))
                 continue;
             // A free cell is room enough; otherwise the pixels tell.
-            const int room = model.Free(TFieldModel::CellOf(landing)) ? JumpRoomCap
-                                                                        : flood.Count(model, landing, JumpRoomCap);
+            const int room =
+                model.Free(TFieldModel::CellOf(landing)) ? JumpRoomCap : flood.Count(model, landing, JumpRoomCap);
             if (room > bestRoom) {
                 bestRoom = room;
                 best.heading = heading;

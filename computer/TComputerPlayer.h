@@ -40,7 +40,7 @@ private:
     struct TCandidate
     {
         int cell = 0;
-        int time = 0;             // game milliseconds until the computer would be there
+        int time = 0; // game milliseconds until the computer would be there
         int score = 0;
         TOutlook outlook;
         bool evaluated = false;

@@ -56,10 +56,7 @@ public:
     void Sweep(const TFieldSurface &field);
 
     // Outside the field everything is a wall.
-    bool Wall(int x, int y) const
-    {
-        return !InField(x, y) || marks[static_cast<std::size_t>(y * Width + x)] != 0;
-    }
+    bool Wall(int x, int y) const { return !InField(x, y) || marks[static_cast<std::size_t>(y * Width + x)] != 0; }
     bool Wall(TPixel p) const { return Wall(p.x, p.y); }
     bool Free(int cell) const { return freeCells[static_cast<std::size_t>(cell)] != 0; }
     // The moves from a cell into free cells, a bit per heading (bit 0: heading 1). A diagonal move

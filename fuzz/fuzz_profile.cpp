@@ -45,8 +45,8 @@ QString Name(const std::string &bytes)
     QString name;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool kept = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
-                          || byte == ' ';
+        const bool kept =
+            (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') || byte == ' ';
         name += QLatin1Char(kept ? c : Alphabet[byte % (sizeof Alphabet - 1)]);
     }
     return name;
@@ -160,7 +160,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Check(raw.write(file) == file.size(), "the file can be prepared");
     }
     TProfileFile profile(path);
-    Check(profile.ReadString(probeSection, probeKey, QStringLiteral("\x01")) == probeBefore, "the file reads as the text");
+    Check(profile.ReadString(probeSection, probeKey, QStringLiteral("\x01")) == probeBefore,
+          "the file reads as the text");
     profile.WriteStrings(section, batch);
     Check(Contents(path) == out, "the file is written as the text");
     return 0;

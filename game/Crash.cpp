@@ -50,7 +50,7 @@ void TForm1::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlay
 {
     --crashing.lives;
     const QString who = againstcomputer && crashing.number == 2 ? QStringLiteral("Computer")
-                                                                  : QStringLiteral("Player %1").arg(crashing.number);
+                                                                : QStringLiteral("Player %1").arg(crashing.number);
     {
         // The explosion sounds while the crash window is open.
         const PlayingSound explosion(*this, Explosion);

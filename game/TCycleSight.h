@@ -10,8 +10,8 @@ struct TCycleSight
     std::uint8_t player = 0; // 1 red, 2 blue
     std::uint16_t x = 0;
     std::uint16_t y = 0;
-    std::uint8_t dir = 0;        // heading 1..8, see Headings.h
-    std::uint16_t interval = 0;  // milliseconds per step: 1 (fastest) to 101
+    std::uint8_t dir = 0;       // heading 1..8, see Headings.h
+    std::uint16_t interval = 0; // milliseconds per step: 1 (fastest) to 101
     std::int32_t jets = 0;
     bool inPlay = false;
 };

@@ -1,12 +1,12 @@
 #include "halloffame/TForm3.h"
 
-#include "platform/ModalResult.h"
-#include "platform/TypedKeys.h"
 #include "halloffame/TFameTable.h"
 #include "halloffame/Tnewhigh.h"
-#include "platform/WindowLook.h"
 #include "platform/FailureReport.h"
+#include "platform/ModalResult.h"
 #include "platform/TProfileFile.h"
+#include "platform/TypedKeys.h"
+#include "platform/WindowLook.h"
 #include "ui_TForm3.h"
 
 #include <QKeyEvent>
@@ -52,7 +52,9 @@ QString FittedLine(const QString &name, const QString &score, const QFontMetrics
 
 } // namespace
 
-TForm3::TForm3(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::TForm3>())
+TForm3::TForm3(QWidget *owner)
+    : QDialog(owner)
+    , ui(std::make_unique<Ui::TForm3>())
 {
     ui->setupUi(this);
     MakeCentredToolWindow(*this, QSize(792, 571));
@@ -76,10 +78,9 @@ TForm3::TForm3(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::TForm3>
         heading->adjustSize();
     }
 
-    lines = {ui->label1,  ui->Label2,  ui->Label3,  ui->Label4,  ui->Label5,
-             ui->Label6,  ui->Label7,  ui->Label8,  ui->Label9,  ui->Label10,
-             ui->Label11, ui->Label12, ui->Label13, ui->Label14, ui->Label15,
-             ui->Label16, ui->Label17, ui->Label18, ui->Label19, ui->Label20};
+    lines = {ui->label1,  ui->Label2,  ui->Label3,  ui->Label4,  ui->Label5,  ui->Label6,  ui->Label7,
+             ui->Label8,  ui->Label9,  ui->Label10, ui->Label11, ui->Label12, ui->Label13, ui->Label14,
+             ui->Label15, ui->Label16, ui->Label17, ui->Label18, ui->Label19, ui->Label20};
     QFont lineFont = SansFont(17);
     lineFont.setItalic(true);
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -20,10 +20,8 @@ bool IsHeldBack(QChar c)
     switch (c.category()) {
     case QChar::Other_Control:
     case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        return false;
+    case QChar::Separator_Paragraph: return true;
+    default: return false;
     }
 }
 
@@ -48,7 +46,9 @@ bool Fits(QChar c)
 
 } // namespace
 
-Tnewhigh::Tnewhigh(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::Tnewhigh>())
+Tnewhigh::Tnewhigh(QWidget *owner)
+    : QDialog(owner)
+    , ui(std::make_unique<Ui::Tnewhigh>())
 {
     ui->setupUi(this);
     MakeCentredToolWindow(*this, QSize(320, 239));
@@ -68,12 +68,8 @@ Tnewhigh::~Tnewhigh() = default;
 void Tnewhigh::FormKeyPress(QObject *, QChar key)
 {
     switch (key.unicode()) {
-    case TypedKey::Backspace:
-        RemoveLastCharacter(newname);
-        break;
-    case TypedKey::Enter:
-        done(ModalResult::Ok);
-        return;
+    case TypedKey::Backspace: RemoveLastCharacter(newname); break;
+    case TypedKey::Enter: done(ModalResult::Ok); return;
     default:
         if (IsHeldBack(key) || !Fits(key))
             return;

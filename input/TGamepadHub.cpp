@@ -187,7 +187,8 @@ void TGamepadHub::Add(int deviceIndex)
             break;
         }
     if (const char *path = SDL_JoystickPath(joystick)) {
-        pad->watch = new TDeviceWatch(QString::fromLocal8Bit(path), [this] { Pump(); }, this);
+        pad->watch = new TDeviceWatch(
+            QString::fromLocal8Bit(path), [this] { Pump(); }, this);
         if (!pad->watch->Watching())
             qCDebug(lcInput, "cannot watch %s", path);
     }

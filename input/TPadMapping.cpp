@@ -15,8 +15,7 @@ std::size_t ActionIndex(TPlayerAction action)
 }
 
 constexpr std::array<TPlayerAction, 5> AllActions{TPlayerAction::TurnLeft, TPlayerAction::TurnRight,
-                                                  TPlayerAction::Faster, TPlayerAction::Slower,
-                                                  TPlayerAction::Jump};
+                                                  TPlayerAction::Faster, TPlayerAction::Slower, TPlayerAction::Jump};
 
 } // namespace
 

@@ -6,8 +6,8 @@
 
 void ShowErrorBox(const QString &message)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message,
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
 }
 

@@ -53,8 +53,7 @@ TProfileFile TProfileFile::Settings()
 QString TProfileFile::SettingsPath()
 {
     // Looked up on every call: the place follows $XDG_CONFIG_HOME as it is now.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/zandrix2.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/zandrix2.ini");
 }
 
 QString TProfileFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const

@@ -64,8 +64,7 @@ qsizetype ByteOrderMarkLength(QByteArrayView bytes)
 
 // Calls visit(text, end) for each line from `start` on, where end is the line's own line end:
 // "\r\n", "\n", "\r", or empty for a last line without one. Stops early when visit returns false.
-template <typename Visit>
-void ForEachLine(QByteArrayView bytes, qsizetype start, Visit visit)
+template <typename Visit> void ForEachLine(QByteArrayView bytes, qsizetype start, Visit visit)
 {
     const char *data = bytes.data();
     const qsizetype size = bytes.size();

@@ -8,15 +8,7 @@
 #include <thread>
 
 // Relative scheduling priorities of a worker thread.
-enum TThreadPriority : std::uint8_t {
-    tpIdle,
-    tpLowest,
-    tpLower,
-    tpNormal,
-    tpHigher,
-    tpHighest,
-    tpTimeCritical
-};
+enum TThreadPriority : std::uint8_t { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // A worker thread that another thread can park and release without ever waiting for it. Parking
 // is a flag the worker looks at in SleepUntil() and WaitWhileParked(): a parked worker delivers

@@ -7,8 +7,7 @@
 
 void MakeCentredToolWindow(QWidget &window, QSize client)
 {
-    window.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint);
+    window.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window.setFixedSize(client);
     CentreOnScreen(window);
 }

@@ -26,7 +26,8 @@ inline QString Known(const QString &text)
 
 inline QString Read(const TProfileFile &file)
 {
-    return Known(file.ReadString(QString::fromLatin1(Name), QString::fromLatin1(Key), QString::fromLatin1(DefaultLevel)));
+    return Known(
+        file.ReadString(QString::fromLatin1(Name), QString::fromLatin1(Key), QString::fromLatin1(DefaultLevel)));
 }
 
 // The section's keys as the settings dialog writes them.

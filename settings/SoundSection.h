@@ -16,7 +16,8 @@ inline bool Read(const TProfileFile &file)
 
 inline void Write(TProfileFile &file, bool on)
 {
-    file.WriteString(QString::fromLatin1(Name), QString::fromLatin1(Key), on ? QStringLiteral("1") : QStringLiteral("0"));
+    file.WriteString(QString::fromLatin1(Name), QString::fromLatin1(Key),
+                     on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 } // namespace SoundSection

@@ -58,8 +58,8 @@ TGamepadsPage::TGamepadsPage(QWidget *parent)
     layout->addLayout(grid);
     layout->addSpacing(4);
 
-    auto *hint = new QLabel(QStringLiteral("Click a box, then press the new button on that player's controller."),
-                            this);
+    auto *hint =
+        new QLabel(QStringLiteral("Click a box, then press the new button on that player's controller."), this);
     hint->setWordWrap(true);
     layout->addWidget(hint);
     layout->addSpacing(4);
@@ -75,9 +75,8 @@ TGamepadsPage::TGamepadsPage(QWidget *parent)
     ShowButtons();
     ShowControllers();
     connect(hub.get(), &TGamepadHub::controllersChanged, this, [this] { RunReporting([this] { ShowControllers(); }); });
-    connect(hub.get(), &TGamepadHub::pressed, this, [this](std::uint8_t player, TPadControl control) {
-        RunReporting([&] { Pressed(player, control); });
-    });
+    connect(hub.get(), &TGamepadHub::pressed, this,
+            [this](std::uint8_t player, TPadControl control) { RunReporting([&] { Pressed(player, control); }); });
 }
 
 TGamepadsPage::~TGamepadsPage() = default;
@@ -88,8 +87,8 @@ void TGamepadsPage::ShowControllers()
     // controller is a spare until a player's controller is pulled out.
     QStringList lines;
     for (const TGamepadHub::Controller &controller : hub->Controllers()) {
-        const QString drives = controller.player != 0 ? QStringLiteral("Player %1").arg(controller.player)
-                                                      : QStringLiteral("Spare");
+        const QString drives =
+            controller.player != 0 ? QStringLiteral("Player %1").arg(controller.player) : QStringLiteral("Spare");
         lines << QStringLiteral("%1: %2").arg(drives, controller.name);
     }
     constexpr qsizetype Room = 3;

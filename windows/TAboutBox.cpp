@@ -61,8 +61,8 @@ QString TAboutBox::CreditsLine()
 {
     const auto spaces = [](int n) { return QString(n, QLatin1Char(' ')); };
     return spaces(9) + QStringLiteral("<<<<") + spaces(10) + QStringLiteral("Zandrix II") + spaces(11)
-        + QStringLiteral("--- The Zandrix II team: all coding and graphics by the Zandrix II developers ---")
-        + spaces(9) + QStringLiteral(">>>>");
+           + QStringLiteral("--- The Zandrix II team: all coding and graphics by the Zandrix II developers ---")
+           + spaces(9) + QStringLiteral(">>>>");
 }
 
 void TAboutBox::FormActivate(QObject *)

@@ -29,7 +29,8 @@ QString HelpText()
 } // namespace
 
 THelpwindow::THelpwindow(QWidget *owner)
-    : QDialog(owner), ui(std::make_unique<Ui::THelpwindow>())
+    : QDialog(owner)
+    , ui(std::make_unique<Ui::THelpwindow>())
 {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -42,8 +43,8 @@ THelpwindow::THelpwindow(QWidget *owner)
     // Nimbus Sans is a close match for Arial where neither Arial nor its Liberation twin is
     // installed.
     QFont textFont;
-    textFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                          QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+    textFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                          QStringLiteral("DejaVu Sans")});
     textFont.setPixelSize(13);
     ui->Memo1->setFont(textFont);
 

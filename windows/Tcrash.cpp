@@ -10,7 +10,8 @@
 #include <QPixmap>
 
 Tcrash::Tcrash(QWidget *owner)
-    : QDialog(owner), ui(std::make_unique<Ui::Tcrash>())
+    : QDialog(owner)
+    , ui(std::make_unique<Ui::Tcrash>())
 {
     ui->setupUi(this);
     // A tool window: a slim title bar with only a close box. Its caption is the crash message,

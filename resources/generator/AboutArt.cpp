@@ -40,7 +40,7 @@ void swirl(QImage &image)
     }
 }
 
-}  // namespace
+} // namespace
 
 QImage aboutPicture()
 {
@@ -62,9 +62,9 @@ QImage aboutPicture()
     p.drawEllipse(QPointF(150, 98), 70.0, 70.0);
 
     drawTileRow(p, QStringLiteral("ZANDRIX"), QPointF(kWidth / 2.0, 22.0), 36.0, 4.0,
-        TileStyle{QColor(36, 58, 150), QColor(255, 255, 255)});
+                TileStyle{QColor(36, 58, 150), QColor(255, 255, 255)});
     drawTile(p, QRectF(112.0, 60.0, 76.0, 76.0), QStringLiteral("2"),
-        TileStyle{QColor(240, 146, 26), QColor(70, 20, 0)});
+             TileStyle{QColor(240, 146, 26), QColor(70, 20, 0)});
 
     // The slot the credits scroll in: a dark recess one pixel outside the line itself.
     const QRectF slot = QRectF(kCredits).adjusted(-2.5, -2.5, 2.5, 2.5);
@@ -77,4 +77,4 @@ QImage aboutPicture()
     return image;
 }
 
-}  // namespace art
+} // namespace art

@@ -10,23 +10,23 @@ namespace art {
 // The two player colours of the side panel: orange for player 1, cyan for player 2.
 enum class Accent { Orange, Cyan };
 
-QImage digitStrip(Accent accent);  // 100 x 11, ten 10 x 11 digits in solid strokes
-QImage dialStrip(Accent accent);   // 200 x 20, ten 20 x 20 speed dials
-QImage cycleStrip();               // 600 x 9, ten 60 x 9 cells of three cycles
+QImage digitStrip(Accent accent); // 100 x 11, ten 10 x 11 digits in solid strokes
+QImage dialStrip(Accent accent);  // 200 x 20, ten 20 x 20 speed dials
+QImage cycleStrip();              // 600 x 9, ten 60 x 9 cells of three cycles
 
-QImage sidePanel();        // 92 x 552
-QImage gameOverPicture();  // 603 x 452
+QImage sidePanel();       // 92 x 552
+QImage gameOverPicture(); // 603 x 452
 QImage programIcon(int size);
 
-QImage hallOfFamePicture();    // 800 x 600
-QImage newHighscorePicture();  // 320 x 240
-QImage crashPicture();         // 320 x 240
-QImage aboutPicture();         // 300 x 200
+QImage hallOfFamePicture();   // 800 x 600
+QImage newHighscorePicture(); // 320 x 240
+QImage crashPicture();        // 320 x 240
+QImage aboutPicture();        // 300 x 200
 
-QImage openHandCursor();    // 32 x 32, black, white and transparent
-QImage closedHandCursor();  // 32 x 32
+QImage openHandCursor();   // 32 x 32, black, white and transparent
+QImage closedHandCursor(); // 32 x 32
 
-QByteArray explosionSound();  // complete WAV files
+QByteArray explosionSound(); // complete WAV files
 QByteArray applauseSound();
 
-}  // namespace art
+} // namespace art

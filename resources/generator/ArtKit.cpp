@@ -54,10 +54,8 @@ QColor mix(QColor a, QColor b, double t)
     t = std::clamp(t, 0.0, 1.0);
     auto lerp = [t](double x, double y) { return x + (y - x) * t; };
     QColor c;
-    c.setRgbF(static_cast<float>(lerp(a.redF(), b.redF())),
-        static_cast<float>(lerp(a.greenF(), b.greenF())),
-        static_cast<float>(lerp(a.blueF(), b.blueF())),
-        static_cast<float>(lerp(a.alphaF(), b.alphaF())));
+    c.setRgbF(static_cast<float>(lerp(a.redF(), b.redF())), static_cast<float>(lerp(a.greenF(), b.greenF())),
+              static_cast<float>(lerp(a.blueF(), b.blueF())), static_cast<float>(lerp(a.alphaF(), b.alphaF())));
     return c;
 }
 
@@ -66,7 +64,7 @@ QColor hsv(double hue, double saturation, double value)
     hue -= std::floor(hue);
     QColor c;
     c.setHsvF(static_cast<float>(hue), static_cast<float>(std::clamp(saturation, 0.0, 1.0)),
-        static_cast<float>(std::clamp(value, 0.0, 1.0)));
+              static_cast<float>(std::clamp(value, 0.0, 1.0)));
     return c;
 }
 
@@ -84,9 +82,8 @@ void boxPass(std::vector<double> &ch, int w, int h, int r, bool horizontal)
             auto idx = [&](int i) {
                 const int x = horizontal ? i : l;
                 const int y = horizontal ? l : i;
-                return (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) *
-                    4 +
-                    static_cast<size_t>(c);
+                return (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 4
+                       + static_cast<size_t>(c);
             };
             double sum = 0.0;
             for (int i = -r; i <= r; ++i)
@@ -104,8 +101,7 @@ void boxPass(std::vector<double> &ch, int w, int h, int r, bool horizontal)
 std::vector<double> channels(const QImage &image)
 {
     const QImage src = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    std::vector<double> ch(
-        static_cast<size_t>(src.width()) * static_cast<size_t>(src.height()) * 4);
+    std::vector<double> ch(static_cast<size_t>(src.width()) * static_cast<size_t>(src.height()) * 4);
     size_t k = 0;
     for (int y = 0; y < src.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(src.constScanLine(y));
@@ -124,7 +120,7 @@ int channelByte(double v)
     return static_cast<int>(std::lround(std::clamp(v, 0.0, 255.0)));
 }
 
-}  // namespace
+} // namespace
 
 void blur(QImage &image, int radius)
 {
@@ -145,7 +141,7 @@ void blur(QImage &image, int radius)
         for (int x = 0; x < w; ++x, k += 4) {
             const int a = channelByte(ch[k + 3]);
             row[x] = qRgba(std::min(a, channelByte(ch[k])), std::min(a, channelByte(ch[k + 1])),
-                std::min(a, channelByte(ch[k + 2])), a);
+                           std::min(a, channelByte(ch[k + 2])), a);
         }
     }
 }
@@ -205,8 +201,7 @@ QFont titleFont(int pixelSize)
     font.setStyleStrategy(QFont::PreferOutline);
     const QFontInfo found(font);
     if (found.family() != QStringLiteral("DejaVu Sans") || !found.bold())
-        throw std::runtime_error(
-            "the DejaVu Sans fonts are needed (Debian package fonts-dejavu-core)");
+        throw std::runtime_error("the DejaVu Sans fonts are needed (Debian package fonts-dejavu-core)");
     return font;
 }
 
@@ -233,9 +228,8 @@ double Noise::layer(double x, double y, int size, std::uint64_t salt) const
     const auto ix = static_cast<std::int64_t>(std::floor(fx));
     const auto iy = static_cast<std::int64_t>(std::floor(fy));
     auto corner = [&](std::int64_t cx, std::int64_t cy) {
-        Random r(seed_ ^ (salt * 0x632BE59BD9B4E019ULL) ^
-            (static_cast<std::uint64_t>(cx) * 0x8CB92BA72F3D8DD7ULL) ^
-            (static_cast<std::uint64_t>(cy) * 0xD6E8FEB86659FD93ULL));
+        Random r(seed_ ^ (salt * 0x632BE59BD9B4E019ULL) ^ (static_cast<std::uint64_t>(cx) * 0x8CB92BA72F3D8DD7ULL)
+                 ^ (static_cast<std::uint64_t>(cy) * 0xD6E8FEB86659FD93ULL));
         r.next();
         return r.uniform();
     };
@@ -262,4 +256,4 @@ double Noise::at(double x, double y) const
     return total > 0.0 ? sum / total : 0.0;
 }
 
-}  // namespace art
+} // namespace art

@@ -14,17 +14,18 @@ namespace art {
 // The generator must rewrite byte-identical files on every run and every machine, so it uses its
 // own generator (splitmix64) instead of the standard distributions, whose results differ between
 // standard libraries.
-class Random {
+class Random
+{
 public:
     explicit Random(std::uint64_t seed)
         : state_(seed)
     {
     }
     std::uint64_t next();
-    double uniform();                      // [0, 1)
-    double uniform(double lo, double hi);  // [lo, hi)
-    int below(int n);                      // 0 .. n - 1, n > 0
-    double gauss();                        // standard normal (sum of uniforms, good enough for art)
+    double uniform();                     // [0, 1)
+    double uniform(double lo, double hi); // [lo, hi)
+    int below(int n);                     // 0 .. n - 1, n > 0
+    double gauss();                       // standard normal (sum of uniforms, good enough for art)
 
 private:
     std::uint64_t state_;
@@ -58,7 +59,8 @@ QPainterPath centredText(const QString &text, const QFont &font, QPointF centre)
 
 // A value noise field in 0..1 with smooth interpolation, tileable in neither direction; `octaves`
 // layers of halving size, starting at cells of `cell` pixels.
-class Noise {
+class Noise
+{
 public:
     Noise(std::uint64_t seed, int cell, int octaves);
     double at(double x, double y) const;
@@ -70,4 +72,4 @@ private:
     int octaves_;
 };
 
-}  // namespace art
+} // namespace art

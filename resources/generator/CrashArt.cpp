@@ -21,18 +21,19 @@ constexpr int kHeight = 240;
 // Heat 0..1 to fire: deep red, red, orange, yellow, white.
 QColor fireColour(double heat)
 {
-    struct Stop {
+    struct Stop
+    {
         double at;
         QColor colour;
     };
-    static const Stop stops[] = {{0.0, QColor(70, 0, 0)}, {0.3, QColor(170, 14, 0)},
-        {0.55, QColor(236, 70, 4)}, {0.75, QColor(255, 150, 20)}, {0.9, QColor(255, 220, 90)},
-        {1.0, QColor(255, 255, 220)}};
+    static const Stop stops[] = {{0.0, QColor(70, 0, 0)},     {0.3, QColor(170, 14, 0)},
+                                 {0.55, QColor(236, 70, 4)},  {0.75, QColor(255, 150, 20)},
+                                 {0.9, QColor(255, 220, 90)}, {1.0, QColor(255, 255, 220)}};
     heat = std::clamp(heat, 0.0, 1.0);
     for (size_t i = 1; i < std::size(stops); ++i)
         if (heat <= stops[i].at)
             return mix(stops[i - 1].colour, stops[i].colour,
-                (heat - stops[i - 1].at) / (stops[i].at - stops[i - 1].at));
+                       (heat - stops[i - 1].at) / (stops[i].at - stops[i - 1].at));
     return stops[std::size(stops) - 1].colour;
 }
 
@@ -86,7 +87,7 @@ void flare(QPainter &p, QPointF at, double size)
     p.restore();
 }
 
-}  // namespace
+} // namespace
 
 QImage crashPicture()
 {
@@ -95,13 +96,12 @@ QImage crashPicture()
 
     QPainter p(&image);
     Random rnd(0xF12E0003);
-    for (int i = 0; i < 40; ++i) {  // sparks
+    for (int i = 0; i < 40; ++i) { // sparks
         const QPointF at(rnd.uniform(0, kWidth), rnd.uniform(0, kHeight));
         p.setPen(QPen(QColor(255, 240, 180, rnd.below(120) + 120), rnd.uniform(0.8, 1.8)));
         p.drawPoint(at);
     }
-    const QPointF flares[] = {
-        {52, 50}, {276, 38}, {250, 196}, {34, 192}, {160, 214}, {300, 120}, {118, 24}, {20, 118}};
+    const QPointF flares[] = {{52, 50}, {276, 38}, {250, 196}, {34, 192}, {160, 214}, {300, 120}, {118, 24}, {20, 118}};
     const double sizes[] = {26, 20, 30, 16, 12, 14, 11, 12};
     for (size_t i = 0; i < std::size(flares); ++i)
         flare(p, flares[i], sizes[i]);
@@ -113,9 +113,9 @@ QImage crashPicture()
     band.setColorAt(1.0, QColor(40, 0, 0, 0));
     p.fillRect(QRectF(0, 80, kWidth, 80), band);
     drawTileRow(p, QStringLiteral("CRASH!"), QPointF(kWidth / 2.0, 120.0), 44.0, 5.0,
-        TileStyle{QColor(150, 154, 164), QColor(34, 34, 40)});
+                TileStyle{QColor(150, 154, 164), QColor(34, 34, 40)});
     p.end();
     return image;
 }
 
-}  // namespace art
+} // namespace art

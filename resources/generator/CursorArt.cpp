@@ -55,7 +55,8 @@ QPainterPath finger(QPointF base, QPointF tip, double width)
     return stroker.createStroke(line).simplified();
 }
 
-class Hand {
+class Hand
+{
 public:
     Hand()
         : image_(canvas(kSize, kSize))
@@ -104,7 +105,7 @@ private:
     QPainterPath silhouette_;
 };
 
-}  // namespace
+} // namespace
 
 QImage openHandCursor()
 {
@@ -116,11 +117,11 @@ QImage openHandCursor()
     wrist.addRect(QRectF(9.0, 20.0, 9.5, 5.5));
     hand.add(wrist);
     // Spread fingers: a clear gap between each pair, so the silhouette alone separates them.
-    hand.add(finger({9.5, 19.5}, {2.2, 12.8}, 3.4));   // thumb
-    hand.add(finger({9.4, 14.0}, {4.0, 4.4}, 3.0));    // index
-    hand.add(finger({12.6, 13.0}, {10.6, 2.6}, 3.0));  // middle
-    hand.add(finger({15.6, 13.5}, {17.6, 3.4}, 3.0));  // ring
-    hand.add(finger({18.0, 15.5}, {23.4, 8.2}, 2.8));  // little
+    hand.add(finger({9.5, 19.5}, {2.2, 12.8}, 3.4));  // thumb
+    hand.add(finger({9.4, 14.0}, {4.0, 4.4}, 3.0));   // index
+    hand.add(finger({12.6, 13.0}, {10.6, 2.6}, 3.0)); // middle
+    hand.add(finger({15.6, 13.5}, {17.6, 3.4}, 3.0)); // ring
+    hand.add(finger({18.0, 15.5}, {23.4, 8.2}, 2.8)); // little
     hand.drawSilhouette();
     return hand.image();
 }
@@ -137,8 +138,7 @@ QImage closedHandCursor()
     // Curled fingers: four knuckles along the top.
     for (int i = 0; i < 4; ++i) {
         QPainterPath knuckle;
-        knuckle.addRoundedRect(
-            QRectF(4.6 + i * 4.0, 5.0 + (i == 0 || i == 3 ? 1.0 : 0.0), 4.0, 7.0), 1.9, 1.9);
+        knuckle.addRoundedRect(QRectF(4.6 + i * 4.0, 5.0 + (i == 0 || i == 3 ? 1.0 : 0.0), 4.0, 7.0), 1.9, 1.9);
         hand.add(knuckle);
     }
     hand.drawSilhouette();
@@ -149,4 +149,4 @@ QImage closedHandCursor()
     return hand.image();
 }
 
-}  // namespace art
+} // namespace art

@@ -12,6 +12,7 @@ namespace {
 
 // One cycle facing right, 18 x 9. H helmet, V visor, P rider, L/B/D hull light/base/dark,
 // R wheel rim, h hub; '.' shows the black ground.
+// clang-format off
 constexpr std::array<const char *, 9> kCycle{
     "..........HHH.....",
     ".........HHHVV....",
@@ -23,44 +24,34 @@ constexpr std::array<const char *, 9> kCycle{
     "R....R......R....R",
     ".RRRR........RRRR.",
 };
+// clang-format on
 
-struct CycleColours {
+struct CycleColours
+{
     QColor helmet, visor, rider, hullLight, hull, hullDark, rim, hub;
 };
 
 // Cells 0-3 belong to player 2 (steel grey, cyan glow), cells 4-7 to player 1 (brown, orange glow),
 // cells 8-9 are spare green ones.
-const CycleColours kGrey{QColor(236, 240, 248), QColor(90, 220, 255), QColor(88, 94, 110),
-    QColor(214, 220, 232), QColor(146, 154, 170), QColor(74, 80, 94), QColor(64, 196, 255),
-    QColor(210, 240, 255)};
-const CycleColours kBrown{QColor(250, 228, 200), QColor(255, 176, 60), QColor(104, 58, 28),
-    QColor(226, 176, 120), QColor(168, 104, 52), QColor(96, 54, 24), QColor(255, 142, 32),
-    QColor(255, 226, 180)};
-const CycleColours kGreen{QColor(228, 255, 220), QColor(170, 255, 120), QColor(40, 104, 44),
-    QColor(170, 240, 150), QColor(72, 182, 70), QColor(32, 98, 36), QColor(110, 255, 90),
-    QColor(230, 255, 210)};
+const CycleColours kGrey{QColor(236, 240, 248), QColor(90, 220, 255), QColor(88, 94, 110),  QColor(214, 220, 232),
+                         QColor(146, 154, 170), QColor(74, 80, 94),   QColor(64, 196, 255), QColor(210, 240, 255)};
+const CycleColours kBrown{QColor(250, 228, 200), QColor(255, 176, 60), QColor(104, 58, 28),  QColor(226, 176, 120),
+                          QColor(168, 104, 52),  QColor(96, 54, 24),   QColor(255, 142, 32), QColor(255, 226, 180)};
+const CycleColours kGreen{QColor(228, 255, 220), QColor(170, 255, 120), QColor(40, 104, 44),  QColor(170, 240, 150),
+                          QColor(72, 182, 70),   QColor(32, 98, 36),    QColor(110, 255, 90), QColor(230, 255, 210)};
 
 QColor colourOf(char code, const CycleColours &c)
 {
     switch (code) {
-    case 'H':
-        return c.helmet;
-    case 'V':
-        return c.visor;
-    case 'P':
-        return c.rider;
-    case 'L':
-        return c.hullLight;
-    case 'B':
-        return c.hull;
-    case 'D':
-        return c.hullDark;
-    case 'R':
-        return c.rim;
-    case 'h':
-        return c.hub;
-    default:
-        return Qt::black;
+    case 'H': return c.helmet;
+    case 'V': return c.visor;
+    case 'P': return c.rider;
+    case 'L': return c.hullLight;
+    case 'B': return c.hull;
+    case 'D': return c.hullDark;
+    case 'R': return c.rim;
+    case 'h': return c.hub;
+    default: return Qt::black;
     }
 }
 
@@ -75,8 +66,7 @@ void drawCycle(QImage &strip, int left, const CycleColours &c, bool lost)
         for (int x = 0; x < 18; ++x) {
             const char code = kCycle[static_cast<size_t>(y)][x];
             if (code != '.')
-                strip.setPixelColor(
-                    left + x, y, lost ? dimmed(colourOf(code, c)) : colourOf(code, c));
+                strip.setPixelColor(left + x, y, lost ? dimmed(colourOf(code, c)) : colourOf(code, c));
         }
     }
 }
@@ -99,7 +89,7 @@ void drawCross(QImage &strip, int left)
             strip.setPixelColor(x, y, edge);
 }
 
-}  // namespace
+} // namespace
 
 QImage cycleStrip()
 {
@@ -117,4 +107,4 @@ QImage cycleStrip()
     return strip;
 }
 
-}  // namespace art
+} // namespace art

@@ -61,8 +61,7 @@ void floorGrid(QPainter &p)
     for (int i = 0; i < 40; ++i) {
         const double z = 0.8 + i * 0.45;
         const double y = floorPoint(0, z).y();
-        const int alpha = static_cast<int>(
-            std::clamp((y - kHorizon) / (kHeight - kHorizon) * 2.2, 0.0, 1.0) * 190);
+        const int alpha = static_cast<int>(std::clamp((y - kHorizon) / (kHeight - kHorizon) * 2.2, 0.0, 1.0) * 190);
         p.setPen(QPen(QColor(110, 70, 255, alpha), 1.0));
         p.drawLine(QPointF(0, y), QPointF(kWidth, y));
     }
@@ -92,8 +91,7 @@ void burst(QPainter &p, QPointF at)
     p.drawEllipse(at, 70.0, 70.0);
     for (int i = 0; i < 26; ++i) {
         const double angle = rnd.uniform(0.0, 2.0 * std::numbers::pi);
-        const double length =
-            rnd.uniform(30.0, 95.0) * (std::abs(std::sin(angle)) < 0.35 ? 1.4 : 0.8);
+        const double length = rnd.uniform(30.0, 95.0) * (std::abs(std::sin(angle)) < 0.35 ? 1.4 : 0.8);
         const QPointF dir(std::cos(angle), std::sin(angle) * 0.7);
         QPainterPath ray;
         const QPointF side(-dir.y() * 2.4, dir.x() * 2.4);
@@ -112,9 +110,7 @@ void burst(QPainter &p, QPointF at)
         const double r0 = rnd.uniform(20.0, 80.0);
         const double r1 = r0 + rnd.uniform(4.0, 14.0);
         const QPointF dir(std::cos(angle), std::sin(angle) * 0.65);
-        const QColor c = i % 3 == 0 ? QColor(255, 90, 60)
-            : i % 3 == 1            ? QColor(110, 160, 255)
-                                    : QColor(255, 230, 160);
+        const QColor c = i % 3 == 0 ? QColor(255, 90, 60) : i % 3 == 1 ? QColor(110, 160, 255) : QColor(255, 230, 160);
         p.setPen(QPen(c, rnd.uniform(1.0, 2.0), Qt::SolidLine, Qt::RoundCap));
         p.drawLine(at + dir * r0, at + dir * r1);
     }
@@ -165,21 +161,21 @@ void fadeEdges(QImage &image, double margin)
 {
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const double d = std::min({static_cast<double>(x), static_cast<double>(y),
-                image.width() - 1.0 - x, image.height() - 1.0 - y});
+            const double d = std::min(
+                {static_cast<double>(x), static_cast<double>(y), image.width() - 1.0 - x, image.height() - 1.0 - y});
             if (d >= margin)
                 continue;
             const double t = d / margin;
             const double f = t * t * (3.0 - 2.0 * t);
             const QColor c = image.pixelColor(x, y);
-            image.setPixelColor(x, y,
-                QColor(static_cast<int>(c.red() * f), static_cast<int>(c.green() * f),
-                    static_cast<int>(c.blue() * f)));
+            image.setPixelColor(
+                x, y,
+                QColor(static_cast<int>(c.red() * f), static_cast<int>(c.green() * f), static_cast<int>(c.blue() * f)));
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 QImage gameOverPicture()
 {
@@ -217,4 +213,4 @@ QImage gameOverPicture()
     return image;
 }
 
-}  // namespace art
+} // namespace art

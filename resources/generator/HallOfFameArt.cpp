@@ -36,11 +36,9 @@ void vortex(QImage &image)
             const double phase = 5.0 * theta + 7.0 * std::log(r / 24.0);
             const double band = 0.5 + 0.5 * std::cos(phase);
             const double arm = std::pow(band, 7.0) + 0.18 * std::pow(band, 1.5);
-            const double reach =
-                std::clamp(r / 40.0, 0.0, 1.0) * std::exp(-std::pow(r / 680.0, 2.0));
+            const double reach = std::clamp(r / 40.0, 0.0, 1.0) * std::exp(-std::pow(r / 680.0, 2.0));
             const double hue = theta / (2.0 * std::numbers::pi) + r / 700.0;
-            const QColor c =
-                hsv(hue, 0.85 - 0.4 * std::pow(band, 12.0), std::min(1.0, arm * reach * 1.25));
+            const QColor c = hsv(hue, 0.85 - 0.4 * std::pow(band, 12.0), std::min(1.0, arm * reach * 1.25));
             const double core = std::exp(-r / 16.0);
             image.setPixelColor(x, y, mix(c, QColor(255, 250, 235), core));
         }
@@ -60,14 +58,14 @@ void quieten(QImage &image, const QRectF &area, double keep, double softness)
             const double t = d / softness;
             const double f = keep + (1.0 - keep) * t * t * (3.0 - 2.0 * t);
             const QColor c = image.pixelColor(x, y);
-            image.setPixelColor(x, y,
-                QColor(static_cast<int>(c.red() * f), static_cast<int>(c.green() * f),
-                    static_cast<int>(c.blue() * f)));
+            image.setPixelColor(
+                x, y,
+                QColor(static_cast<int>(c.red() * f), static_cast<int>(c.green() * f), static_cast<int>(c.blue() * f)));
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 QImage hallOfFamePicture()
 {
@@ -96,9 +94,9 @@ QImage hallOfFamePicture()
     band.setColorAt(1.0, QColor(0, 0, 0, 0));
     p.fillRect(QRectF(0, 0, kWidth, 110), band);
     drawTileRow(p, QStringLiteral("HALL OF FAME"), QPointF(400, 50), 52.0, 6.0,
-        TileStyle{QColor(226, 164, 36), QColor(70, 34, 0)});
+                TileStyle{QColor(226, 164, 36), QColor(70, 34, 0)});
     p.end();
     return image;
 }
 
-}  // namespace art
+} // namespace art

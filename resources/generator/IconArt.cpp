@@ -52,12 +52,13 @@ QImage pixelIcon(int n)
     QImage icon = downsample(big, 4);
     const int t = n <= 16 ? 2 : 3;
     const int m = n <= 16 ? 3 : 4;
-    const int right = n - m;  // one past the last column
+    const int right = n - m; // one past the last column
     const int top = m;
-    const int bottom = n - m;  // one past the last row
+    const int bottom = n - m; // one past the last row
 
     // The trail's pixels with their position along the path (0 at the start, 1 at the head).
-    struct Dot {
+    struct Dot
+    {
         int x, y;
         double along;
     };
@@ -69,11 +70,9 @@ QImage pixelIcon(int n)
     const int rows = bottom - top - 2 * t;
     for (int i = 0; i <= rows; ++i) {
         const int y = top + t + i - (i == rows ? 1 : 0);
-        const int x0 = right - t -
-            static_cast<int>(std::lround(static_cast<double>(i) * (right - m - t) / rows));
+        const int x0 = right - t - static_cast<int>(std::lround(static_cast<double>(i) * (right - m - t) / rows));
         for (int x = x0; x < x0 + t; ++x)
-            dots.push_back(
-                {x, y, (right - m + static_cast<double>(i) * (right - m) / rows) / length});
+            dots.push_back({x, y, (right - m + static_cast<double>(i) * (right - m) / rows) / length});
     }
     for (int x = m; x < right; ++x)
         for (int y = bottom - t; y < bottom; ++y)
@@ -83,8 +82,7 @@ QImage pixelIcon(int n)
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const QColor under = icon.pixelColor(d.x + dx, d.y + dy);
-                icon.setPixelColor(
-                    d.x + dx, d.y + dy, mix(under, trailColour(d.along).darker(260), 0.55));
+                icon.setPixelColor(d.x + dx, d.y + dy, mix(under, trailColour(d.along).darker(260), 0.55));
             }
     for (const Dot &d : dots)
         icon.setPixelColor(d.x, d.y, trailColour(d.along));
@@ -141,8 +139,7 @@ QImage vectorIcon(int n)
     along.setColorAt(1.0, kTrailEnd);
     lp.setPen(QPen(QBrush(along), w, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     lp.drawPath(z);
-    lp.setPen(
-        QPen(QColor(255, 236, 190, 200), w * 0.28, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    lp.setPen(QPen(QColor(255, 236, 190, 200), w * 0.28, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     lp.drawPath(z);
     QRadialGradient burn(head, w * 1.2);
     burn.setColorAt(0.0, kHead);
@@ -189,11 +186,11 @@ QImage vectorIcon(int n)
     return downsample(image, ss);
 }
 
-}  // namespace
+} // namespace
 
 QImage programIcon(int size)
 {
     return size <= 24 ? pixelIcon(size) : vectorIcon(size);
 }
 
-}  // namespace art
+} // namespace art

@@ -21,22 +21,20 @@ constexpr int kHeight = 240;
 
 void diamonds(QImage &image)
 {
-    const double dw = 26.0;  // half a diamond's width
-    const double dh = 19.0;  // half its height
+    const double dw = 26.0; // half a diamond's width
+    const double dh = 19.0; // half its height
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const double u = (x + 0.5) / dw + (y + 0.5) / dh;
             const double v = (x + 0.5) / dw - (y + 0.5) / dh;
             const double fu = u - std::floor(u);
             const double fv = v - std::floor(v);
-            const bool odd =
-                (static_cast<long>(std::floor(u)) + static_cast<long>(std::floor(v))) % 2 != 0;
+            const bool odd = (static_cast<long>(std::floor(u)) + static_cast<long>(std::floor(v))) % 2 != 0;
             // Each diamond is a faceted gem: lit along its upper edges, shaded along its lower
             // ones.
             const double facet = 0.12 * ((fu - 0.5) + (fv - 0.5) * -1.0) + 0.1 * (0.5 - fu);
             QColor c = odd ? QColor(255, 206, 40) : QColor(250, 128, 18);
-            c = facet > 0 ? mix(c, QColor(255, 250, 210), facet * 1.6)
-                          : mix(c, QColor(120, 40, 0), -facet * 1.6);
+            c = facet > 0 ? mix(c, QColor(255, 250, 210), facet * 1.6) : mix(c, QColor(120, 40, 0), -facet * 1.6);
             const double edge = std::min({fu, 1.0 - fu, fv, 1.0 - fv});
             if (edge < 0.03)
                 c = mix(c, QColor(150, 60, 0), 0.6);
@@ -77,7 +75,7 @@ void lightBurst(QPainter &p, QPointF centre)
     p.restore();
 }
 
-}  // namespace
+} // namespace
 
 QImage newHighscorePicture()
 {
@@ -89,18 +87,18 @@ QImage newHighscorePicture()
     const QString title = QStringLiteral("NEW HIGHSCORE!");
     const double size = 20.0;
     drawTileRow(p, title, QPointF(kWidth / 2.0, 19.0), size, 2.0,
-        TileStyle{QColor(214, 26, 20), QColor(255, 244, 230)});
+                TileStyle{QColor(214, 26, 20), QColor(255, 244, 230)});
 
     // The reflection: the same row in blue, upside down at the bottom edge.
     QImage mirror = canvas(kWidth, 40);
     {
         QPainter mp(&mirror);
         drawTileRow(mp, title, QPointF(kWidth / 2.0, 19.0), size, 2.0,
-            TileStyle{QColor(28, 70, 220), QColor(235, 244, 255)});
+                    TileStyle{QColor(28, 70, 220), QColor(235, 244, 255)});
     }
     p.drawImage(0, kHeight - 40, mirror.mirrored(false, true));
     p.end();
     return image;
 }
 
-}  // namespace art
+} // namespace art

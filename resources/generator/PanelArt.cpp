@@ -22,7 +22,8 @@ constexpr int kHeight = 552;
 // Where the displays of one player sit, relative to the player's first display row (the speed
 // dial's top). Player 1 starts at 40, player 2 at 216. The jump display is 17 high once the game
 // runs.
-struct PlayerLayout {
+struct PlayerLayout
+{
     int top;
     QRect speed() const { return {30, top, 25, 32}; }
     QRect score() const { return {12, top + 40, 67, 25}; }
@@ -30,7 +31,8 @@ struct PlayerLayout {
     QRect jumps() const { return {24, top + (top == 40 ? 104 : 96), 40, 17}; }
 };
 
-struct AccentColours {
+struct AccentColours
+{
     QColor bright, mid, dim;
 };
 
@@ -52,13 +54,12 @@ void brushedMetal(QImage &image, QRect area, QColor base, std::uint64_t seed)
         for (int x = area.left(); x <= area.right(); ++x) {
             const double u = static_cast<double>(x - area.left()) / std::max(1, area.width() - 1);
             const double shade = 0.82 + 0.3 * std::exp(-std::pow((u - 0.3) / 0.35, 2.0));
-            const double grain =
-                streak[static_cast<size_t>(x - area.left())] * 0.05 + rnd.uniform(-0.025, 0.025);
+            const double grain = streak[static_cast<size_t>(x - area.left())] * 0.05 + rnd.uniform(-0.025, 0.025);
             const double f = shade + grain;
             image.setPixelColor(x, y,
-                QColor(std::clamp(static_cast<int>(base.red() * f), 0, 255),
-                    std::clamp(static_cast<int>(base.green() * f), 0, 255),
-                    std::clamp(static_cast<int>(base.blue() * f), 0, 255)));
+                                QColor(std::clamp(static_cast<int>(base.red() * f), 0, 255),
+                                       std::clamp(static_cast<int>(base.green() * f), 0, 255),
+                                       std::clamp(static_cast<int>(base.blue() * f), 0, 255)));
         }
     }
 }
@@ -83,9 +84,8 @@ void plate(QImage &image, QRect r, std::uint64_t seed)
     bevel(image, r.adjusted(1, 1, -1, -1), QColor(98, 102, 118), QColor(34, 36, 44));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    for (const QPointF c : {QPointF(r.left() + 5.5, r.top() + 5.5),
-             QPointF(r.right() - 4.5, r.top() + 5.5), QPointF(r.left() + 5.5, r.bottom() - 4.5),
-             QPointF(r.right() - 4.5, r.bottom() - 4.5)}) {
+    for (const QPointF c : {QPointF(r.left() + 5.5, r.top() + 5.5), QPointF(r.right() - 4.5, r.top() + 5.5),
+                            QPointF(r.left() + 5.5, r.bottom() - 4.5), QPointF(r.right() - 4.5, r.bottom() - 4.5)}) {
         QRadialGradient head(c + QPointF(-0.8, -0.8), 3.2);
         head.setColorAt(0.0, QColor(214, 218, 228));
         head.setColorAt(1.0, QColor(60, 62, 72));
@@ -102,15 +102,13 @@ void well(QImage &image, QRect r, const AccentColours &a)
 {
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            image.setPixelColor(x, y,
-                mix(QColor(4, 4, 6), a.dim, 0.12 * (r.bottom() - y) / std::max(1, r.height())));
+            image.setPixelColor(x, y, mix(QColor(4, 4, 6), a.dim, 0.12 * (r.bottom() - y) / std::max(1, r.height())));
     bevel(image, r, QColor(0, 0, 0), QColor(132, 138, 156));
     bevel(image, r.adjusted(1, 1, -1, -1), QColor(14, 14, 18), QColor(44, 46, 54));
 }
 
 // Caption centred on `centreX`, with thin rules reaching out to `from` and `to` on either side.
-void caption(QImage &image, const QString &text, int centreX, int top, int from, int to,
-    const AccentColours &a)
+void caption(QImage &image, const QString &text, int centreX, int top, int from, int to, const AccentColours &a)
 {
     const int w = pixelTextWidth(text, PixelFont::Small);
     const int left = centreX - w / 2;
@@ -127,8 +125,7 @@ void namePlate(QImage &image, QRect r, const QString &text, const AccentColours 
 {
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            image.setPixelColor(x, y,
-                mix(QColor(6, 6, 8), a.dim, 0.35 * (1.0 - std::abs(y - r.center().y()) / 8.0)));
+            image.setPixelColor(x, y, mix(QColor(6, 6, 8), a.dim, 0.35 * (1.0 - std::abs(y - r.center().y()) / 8.0)));
     bevel(image, r, QColor(8, 8, 10), QColor(140, 146, 164));
     QImage light = canvas(kWidth, kHeight);
     const int w = pixelTextWidth(text, PixelFont::Large);
@@ -139,8 +136,8 @@ void namePlate(QImage &image, QRect r, const QString &text, const AccentColours 
     drawPixelText(image, left, top, text, PixelFont::Large, a.bright);
 }
 
-void playerPlate(QImage &image, QRect r, const PlayerLayout &l, const QString &name,
-    const AccentColours &a, std::uint64_t seed)
+void playerPlate(QImage &image, QRect r, const PlayerLayout &l, const QString &name, const AccentColours &a,
+                 std::uint64_t seed)
 {
     plate(image, r, seed);
     namePlate(image, QRect(17, r.top() + 6, 58, 13), name, a);
@@ -170,19 +167,18 @@ void playerPlate(QImage &image, QRect r, const PlayerLayout &l, const QString &n
     }
 
     const QRect score = l.score();
-    caption(image, QStringLiteral("SCORE"), score.center().x() + 1, score.top() - 6,
-        score.left() + 1, score.right() - 1, a);
+    caption(image, QStringLiteral("SCORE"), score.center().x() + 1, score.top() - 6, score.left() + 1,
+            score.right() - 1, a);
     well(image, score, a);
 
     const QRect cycles = l.cycles();
-    caption(image, QStringLiteral("CYCLES"), cycles.center().x() + 1, cycles.top() - 6,
-        cycles.left() + 1, cycles.right() - 1, a);
+    caption(image, QStringLiteral("CYCLES"), cycles.center().x() + 1, cycles.top() - 6, cycles.left() + 1,
+            cycles.right() - 1, a);
     well(image, cycles, a);
 
     const QRect jumps = l.jumps();
     const int captionTop = jumps.center().y() - 2;
-    drawPixelText(
-        image, 8, captionTop + 1, QStringLiteral("JETS"), PixelFont::Small, QColor(10, 10, 14));
+    drawPixelText(image, 8, captionTop + 1, QStringLiteral("JETS"), PixelFont::Small, QColor(10, 10, 14));
     drawPixelText(image, 7, captionTop, QStringLiteral("JETS"), PixelFont::Small, a.bright);
     well(image, jumps, a);
     // Three jet chevrons on the right of the jump count.
@@ -216,8 +212,7 @@ void emblemPlate(QImage &image, QRect r)
     narrow.translate(nameCentre.x(), nameCentre.y());
     narrow.scale(0.84, 1.0);
     narrow.translate(-nameCentre.x(), -nameCentre.y());
-    const QPainterPath name =
-        narrow.map(centredText(QStringLiteral("ZANDRIX"), titleFont(15), nameCentre));
+    const QPainterPath name = narrow.map(centredText(QStringLiteral("ZANDRIX"), titleFont(15), nameCentre));
     QLinearGradient chrome(0, name.boundingRect().top(), 0, name.boundingRect().bottom());
     chrome.setColorAt(0.0, QColor(250, 252, 255));
     chrome.setColorAt(0.48, QColor(150, 160, 184));
@@ -266,7 +261,7 @@ void emblemPlate(QImage &image, QRect r)
     }
 }
 
-}  // namespace
+} // namespace
 
 QImage sidePanel()
 {
@@ -280,11 +275,11 @@ QImage sidePanel()
     }
 
     playerPlate(image, QRect(3, 3, 86, 170), PlayerLayout{40}, QStringLiteral("PLAYER 1"),
-        accentColours(Accent::Orange), 0xC0FFEE01);
+                accentColours(Accent::Orange), 0xC0FFEE01);
     playerPlate(image, QRect(3, 179, 86, 162), PlayerLayout{216}, QStringLiteral("PLAYER 2"),
-        accentColours(Accent::Cyan), 0xC0FFEE02);
+                accentColours(Accent::Cyan), 0xC0FFEE02);
     emblemPlate(image, QRect(3, 347, 86, 202));
     return image;
 }
 
-}  // namespace art
+} // namespace art

@@ -6,12 +6,14 @@ namespace art {
 
 namespace {
 
-struct Glyph {
+struct Glyph
+{
     char ch;
-    std::array<const char *, 7> rows;  // top row first; the small font uses the first five
+    std::array<const char *, 7> rows; // top row first; the small font uses the first five
 };
 
 // 3 x 5 dots, top row first.
+// clang-format off
 constexpr std::array small{
     Glyph{'A', {".#.", "#.#", "###", "#.#", "#.#"}},
     Glyph{'B', {"##.", "#.#", "##.", "#.#", "##."}},
@@ -54,8 +56,10 @@ constexpr std::array small{
     Glyph{'!', {".#.", ".#.", ".#.", "...", ".#."}},
     Glyph{':', {"...", ".#.", "...", ".#.", "..."}},
 };
+// clang-format on
 
 // 5 x 7 dots, top row first.
+// clang-format off
 constexpr std::array large{
     Glyph{'A', {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
     Glyph{'B', {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."}},
@@ -98,6 +102,7 @@ constexpr std::array large{
     Glyph{'.', {".....", ".....", ".....", ".....", ".....", ".##..", ".##.."}},
     Glyph{':', {".....", ".##..", ".##..", ".....", ".##..", ".##..", "....."}},
 };
+// clang-format on
 
 const Glyph *glyphOf(QChar c, PixelFont font)
 {
@@ -114,7 +119,7 @@ const Glyph *glyphOf(QChar c, PixelFont font)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 int glyphWidth(PixelFont font)
 {
@@ -133,8 +138,7 @@ int pixelTextWidth(const QString &text, PixelFont font, int spacing)
     return static_cast<int>(text.size()) * (glyphWidth(font) + spacing) - spacing;
 }
 
-void forEachDot(
-    const QString &text, PixelFont font, const std::function<void(int, int)> &dot, int spacing)
+void forEachDot(const QString &text, PixelFont font, const std::function<void(int, int)> &dot, int spacing)
 {
     const int w = glyphWidth(font);
     const int h = glyphHeight(font);
@@ -150,8 +154,7 @@ void forEachDot(
     }
 }
 
-void drawPixelText(
-    QImage &image, int x, int y, const QString &text, PixelFont font, QColor colour, int spacing)
+void drawPixelText(QImage &image, int x, int y, const QString &text, PixelFont font, QColor colour, int spacing)
 {
     forEachDot(
         text, font,
@@ -164,4 +167,4 @@ void drawPixelText(
         spacing);
 }
 
-}  // namespace art
+} // namespace art

@@ -11,8 +11,8 @@
 namespace art {
 
 enum class PixelFont {
-    Small,  // 3 x 5 dots
-    Large,  // 5 x 7 dots
+    Small, // 3 x 5 dots
+    Large, // 5 x 7 dots
 };
 
 int glyphWidth(PixelFont font);
@@ -23,11 +23,9 @@ int pixelTextWidth(const QString &text, PixelFont font, int spacing = 1);
 
 // Calls `dot(x, y)` for every lit dot of the text, the first character's top-left dot at (0, 0).
 // Characters the font lacks are drawn as blanks.
-void forEachDot(
-    const QString &text, PixelFont font, const std::function<void(int, int)> &dot, int spacing = 1);
+void forEachDot(const QString &text, PixelFont font, const std::function<void(int, int)> &dot, int spacing = 1);
 
 // Sets the text's dots in `image` with the top-left dot at (x, y), clipped to the picture.
-void drawPixelText(QImage &image, int x, int y, const QString &text, PixelFont font, QColor colour,
-    int spacing = 1);
+void drawPixelText(QImage &image, int x, int y, const QString &text, PixelFont font, QColor colour, int spacing = 1);
 
-}  // namespace art
+} // namespace art

@@ -15,7 +15,8 @@ namespace {
 constexpr int kRate = 22050;
 
 // An RBJ biquad: low-pass or band-pass.
-class Biquad {
+class Biquad
+{
 public:
     static Biquad lowPass(double frequency, double q) { return make(frequency, q, false); }
     static Biquad bandPass(double frequency, double q) { return make(frequency, q, true); }
@@ -73,7 +74,7 @@ QByteArray wav(std::vector<double> samples, int channels, double peak)
     appendLe(out, 36 + dataBytes, 4);
     out.append("WAVEfmt ");
     appendLe(out, 16, 4);
-    appendLe(out, 1, 2);  // PCM
+    appendLe(out, 1, 2); // PCM
     appendLe(out, static_cast<std::uint32_t>(channels), 2);
     appendLe(out, kRate, 4);
     appendLe(out, static_cast<std::uint32_t>(kRate * channels * 2), 4);
@@ -82,8 +83,7 @@ QByteArray wav(std::vector<double> samples, int channels, double peak)
     out.append("data");
     appendLe(out, dataBytes, 4);
     for (double s : samples) {
-        const auto v = static_cast<std::int16_t>(
-            std::lround(std::clamp(s / loudest * peak, -1.0, 1.0) * 32767.0));
+        const auto v = static_cast<std::int16_t>(std::lround(std::clamp(s / loudest * peak, -1.0, 1.0) * 32767.0));
         appendLe(out, static_cast<std::uint16_t>(v), 2);
     }
     return out;
@@ -94,7 +94,7 @@ double seconds(size_t sample)
     return static_cast<double>(sample) / kRate;
 }
 
-}  // namespace
+} // namespace
 
 QByteArray explosionSound()
 {
@@ -133,8 +133,7 @@ QByteArray explosionSound()
         const double gain = rnd.uniform(0.1, 0.35) * std::exp(-start / 0.6);
         const auto first = static_cast<size_t>(start * kRate);
         for (size_t i = 0; i < static_cast<size_t>(tau * 6 * kRate) && first + i < n; ++i)
-            out[first + i] +=
-                grainTone(rnd.uniform(-1.0, 1.0)) * gain * std::exp(-seconds(i) / tau) * 3.0;
+            out[first + i] += grainTone(rnd.uniform(-1.0, 1.0)) * gain * std::exp(-seconds(i) / tau) * 3.0;
     }
 
     // Fade the tail to silence and round the peaks a little, like an overdriven speaker.
@@ -167,8 +166,8 @@ QByteArray applauseSound()
             const double gain = loudness * rnd.uniform(0.6, 1.0) * (0.3 + 0.7 * swell);
             const auto first = static_cast<size_t>(t * kRate);
             for (size_t i = 0; i < static_cast<size_t>(0.06 * kRate) && first + i < n; ++i) {
-                const double s = clap(rnd.uniform(-1.0, 1.0)) * gain *
-                    std::min(1.0, seconds(i) / 0.0006) * std::exp(-seconds(i) / tau);
+                const double s = clap(rnd.uniform(-1.0, 1.0)) * gain * std::min(1.0, seconds(i) / 0.0006)
+                                 * std::exp(-seconds(i) / tau);
                 left[first + i] += s * (1.0 - pan);
                 right[first + i] += s * pan;
             }
@@ -180,7 +179,7 @@ QByteArray applauseSound()
     const std::vector<double> dryLeft = left;
     const std::vector<double> dryRight = right;
     for (const auto &[delay, gain] :
-        std::vector<std::pair<double, double>>{{0.021, 0.35}, {0.043, 0.22}, {0.071, 0.12}}) {
+         std::vector<std::pair<double, double>>{{0.021, 0.35}, {0.043, 0.22}, {0.071, 0.12}}) {
         const auto d = static_cast<size_t>(delay * kRate);
         for (size_t i = d; i < n; ++i) {
             left[i] += dryRight[i - d] * gain;
@@ -203,4 +202,4 @@ QByteArray applauseSound()
     return wav(out, 2, 0.8);
 }
 
-}  // namespace art
+} // namespace art

@@ -13,11 +13,12 @@ namespace art {
 
 namespace {
 
-struct DigitColours {
-    QColor ground;     // the display's glass behind the digits
-    QColor glow;       // the faint bloom a lit stroke throws onto the glass
-    QColor litTop;     // strokes shade from a hot top ...
-    QColor litBottom;  // ... to the player's colour at the foot
+struct DigitColours
+{
+    QColor ground;    // the display's glass behind the digits
+    QColor glow;      // the faint bloom a lit stroke throws onto the glass
+    QColor litTop;    // strokes shade from a hot top ...
+    QColor litBottom; // ... to the player's colour at the foot
 };
 
 // Close to the panel's caption colours, so a score matches its player's plate. The foot of a
@@ -25,8 +26,7 @@ struct DigitColours {
 DigitColours digitColours(Accent accent)
 {
     if (accent == Accent::Orange)
-        return {QColor(30, 13, 3), QColor(58, 24, 5), QColor(255, 214, 128),
-            QColor(242, 118, 18)};
+        return {QColor(30, 13, 3), QColor(58, 24, 5), QColor(255, 214, 128), QColor(242, 118, 18)};
     return {QColor(2, 22, 28), QColor(6, 48, 58), QColor(190, 252, 255), QColor(26, 188, 222)};
 }
 
@@ -68,7 +68,7 @@ bool glyphLit(int digit, int x, int y)
     return digitRows[static_cast<size_t>(y)][digit * (kGlyphWidth + 1) + x] == '#';
 }
 
-}  // namespace
+} // namespace
 
 QImage digitStrip(Accent accent)
 {
@@ -87,8 +87,8 @@ QImage digitStrip(Accent accent)
                 if (glyphLit(k, x, y)) {
                     const double depth = static_cast<double>(y) / (kGlyphHeight - 1);
                     colour = mix(c.litTop, c.litBottom, depth);
-                } else if (glyphLit(k, x - 1, y) || glyphLit(k, x + 1, y) ||
-                           glyphLit(k, x, y - 1) || glyphLit(k, x, y + 1)) {
+                } else if (glyphLit(k, x - 1, y) || glyphLit(k, x + 1, y) || glyphLit(k, x, y - 1)
+                           || glyphLit(k, x, y + 1)) {
                     // The bloom stays inside the figure's box, softening its cut corners and
                     // counters without widening it towards its neighbours.
                     colour = c.glow;
@@ -102,17 +102,16 @@ QImage digitStrip(Accent accent)
 
 namespace {
 
-struct DialColours {
+struct DialColours
+{
     QColor faceLight, face, faceDark, needle, mark;
 };
 
 DialColours dialColours(Accent accent)
 {
     if (accent == Accent::Orange)
-        return {QColor(255, 222, 150), QColor(240, 136, 28), QColor(120, 46, 4), QColor(28, 12, 4),
-            QColor(70, 28, 4)};
-    return {QColor(210, 255, 255), QColor(34, 200, 224), QColor(0, 70, 92), QColor(2, 20, 28),
-        QColor(0, 44, 58)};
+        return {QColor(255, 222, 150), QColor(240, 136, 28), QColor(120, 46, 4), QColor(28, 12, 4), QColor(70, 28, 4)};
+    return {QColor(210, 255, 255), QColor(34, 200, 224), QColor(0, 70, 92), QColor(2, 20, 28), QColor(0, 44, 58)};
 }
 
 // Needle angles in degrees clockwise from straight up. Cells 3, 5 and 7 must point exactly right,
@@ -194,7 +193,7 @@ void paintDial(QPainter &p, const DialColours &c, double angle)
     p.drawPath(glass.subtracted(cut));
 }
 
-}  // namespace
+} // namespace
 
 QImage dialStrip(Accent accent)
 {
@@ -212,4 +211,4 @@ QImage dialStrip(Accent accent)
     return downsample(big, scale);
 }
 
-}  // namespace art
+} // namespace art

@@ -35,8 +35,7 @@ void drawTile(QPainter &p, const QRectF &box, const QString &letter, const TileS
     p.drawRoundedRect(inner, radius * 0.6, radius * 0.6);
 
     // The letter, engraved: a light edge below and right of the ink.
-    const QPainterPath glyph =
-        centredText(letter, titleFont(static_cast<int>(s * 0.6)), box.center());
+    const QPainterPath glyph = centredText(letter, titleFont(static_cast<int>(s * 0.6)), box.center());
     p.setBrush(mix(style.face.lighter(160), Qt::white, 0.3));
     p.drawPath(glyph.translated(s * 0.025, s * 0.03));
     p.setBrush(style.ink);
@@ -47,8 +46,7 @@ void drawTile(QPainter &p, const QRectF &box, const QString &letter, const TileS
     gloss.setColorAt(0.0, QColor(255, 255, 255, 90));
     gloss.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.setBrush(gloss);
-    p.drawRoundedRect(
-        box.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.5), radius * 0.8, radius * 0.8);
+    p.drawRoundedRect(box.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.5), radius * 0.8, radius * 0.8);
     p.restore();
 }
 
@@ -63,8 +61,7 @@ double tileRowWidth(const QString &text, double size, double gap)
     return width;
 }
 
-void drawTileRow(QPainter &p, const QString &text, QPointF centre, double size, double gap,
-    const TileStyle &style)
+void drawTileRow(QPainter &p, const QString &text, QPointF centre, double size, double gap, const TileStyle &style)
 {
     double x = centre.x() - tileRowWidth(text, size, gap) / 2.0;
     for (QChar c : text) {
@@ -77,4 +74,4 @@ void drawTileRow(QPainter &p, const QString &text, QPointF centre, double size, 
     }
 }
 
-}  // namespace art
+} // namespace art

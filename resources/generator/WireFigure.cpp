@@ -11,7 +11,8 @@ namespace art {
 
 namespace {
 
-struct V3 {
+struct V3
+{
     double x, y, z;
     V3 operator+(V3 o) const { return {x + o.x, y + o.y, z + o.z}; }
     V3 operator-(V3 o) const { return {x - o.x, y - o.y, z - o.z}; }
@@ -37,12 +38,11 @@ using Ring = std::vector<V3>;
 
 // Rings round the segment from a to b; `radius(t)` gives the ring radius along it (t in 0..1),
 // `flat` squashes the rings front to back (a torso is deeper across than through).
-std::vector<Ring> limb(V3 a, V3 b, int rings, int sides, double flat,
-    double (*radius)(double, double, double), double r0, double r1)
+std::vector<Ring> limb(V3 a, V3 b, int rings, int sides, double flat, double (*radius)(double, double, double),
+                       double r0, double r1)
 {
     const V3 axis = unit(b - a);
-    const V3 side =
-        std::abs(axis.y) > 0.9 ? unit(cross(axis, V3{0, 0, 1})) : unit(cross(axis, V3{0, 1, 0}));
+    const V3 side = std::abs(axis.y) > 0.9 ? unit(cross(axis, V3{0, 0, 1})) : unit(cross(axis, V3{0, 1, 0}));
     const V3 front = unit(cross(axis, side));
     std::vector<Ring> out;
     for (int i = 0; i <= rings; ++i) {
@@ -51,8 +51,7 @@ std::vector<Ring> limb(V3 a, V3 b, int rings, int sides, double flat,
         Ring ring;
         for (int k = 0; k < sides; ++k) {
             const double a2 = 2.0 * std::numbers::pi * k / sides;
-            ring.push_back(
-                a + (b - a) * t + side * (std::cos(a2) * r) + front * (std::sin(a2) * r * flat));
+            ring.push_back(a + (b - a) * t + side * (std::cos(a2) * r) + front * (std::sin(a2) * r * flat));
         }
         out.push_back(ring);
     }
@@ -80,7 +79,8 @@ double sphere(double t, double r0, double)
     return r0 * std::sin(std::numbers::pi * t);
 }
 
-struct Pose {
+struct Pose
+{
     V3 pelvis{0, 3.9, 0}, neck{0, 6.8, 0}, head{0, 7.4, 0};
     V3 shoulder[2]{{-0.82, 6.45, 0}, {0.82, 6.45, 0}};
     V3 elbow[2]{{-1.02, 5.15, 0.1}, {1.28, 7.3, 0.15}};
@@ -91,27 +91,23 @@ struct Pose {
     V3 toe[2]{{-0.56, 0.08, 0.55}, {0.56, 0.08, 0.55}};
 };
 
-}  // namespace
+} // namespace
 
 void drawWireFigure(QPainter &p, const FigurePlacement &where, QColor colour)
 {
     const Pose pose;
     std::vector<std::vector<Ring>> meshes;
     meshes.push_back(limb(pose.pelvis - V3{0, 0.5, 0}, pose.neck, 9, 12, 0.62, torsoProfile, 0, 0));
-    meshes.push_back(
-        limb(pose.head - V3{0, 0.5, 0}, pose.head + V3{0, 0.5, 0}, 6, 10, 0.95, sphere, 0.45, 0));
-    meshes.push_back(
-        limb(pose.neck - V3{0, 0.1, 0}, pose.head - V3{0, 0.35, 0}, 2, 8, 1.0, rounded, 0.2, 0.18));
+    meshes.push_back(limb(pose.head - V3{0, 0.5, 0}, pose.head + V3{0, 0.5, 0}, 6, 10, 0.95, sphere, 0.45, 0));
+    meshes.push_back(limb(pose.neck - V3{0, 0.1, 0}, pose.head - V3{0, 0.35, 0}, 2, 8, 1.0, rounded, 0.2, 0.18));
     for (int s = 0; s < 2; ++s) {
         meshes.push_back(limb(pose.shoulder[s], pose.elbow[s], 4, 8, 1.0, rounded, 0.26, 0.2));
         meshes.push_back(limb(pose.elbow[s], pose.wrist[s], 4, 8, 1.0, rounded, 0.2, 0.15));
         const V3 along = unit(pose.wrist[s] - pose.elbow[s]);
-        meshes.push_back(limb(pose.wrist[s] - along * 0.05, pose.wrist[s] + along * 0.42, 4, 8,
-            0.85, sphere, 0.21, 0));
+        meshes.push_back(limb(pose.wrist[s] - along * 0.05, pose.wrist[s] + along * 0.42, 4, 8, 0.85, sphere, 0.21, 0));
         meshes.push_back(limb(pose.hip[s], pose.knee[s], 5, 8, 1.0, rounded, 0.36, 0.24));
         meshes.push_back(limb(pose.knee[s], pose.ankle[s], 5, 8, 1.0, rounded, 0.25, 0.15));
-        meshes.push_back(
-            limb(pose.ankle[s] + V3{0, 0.05, -0.15}, pose.toe[s], 2, 6, 0.6, rounded, 0.18, 0.13));
+        meshes.push_back(limb(pose.ankle[s] + V3{0, 0.05, -0.15}, pose.toe[s], 2, 6, 0.6, rounded, 0.18, 0.13));
     }
 
     const double yaw = where.yawDegrees * std::numbers::pi / 180.0;
@@ -122,8 +118,7 @@ void drawWireFigure(QPainter &p, const FigurePlacement &where, QColor colour)
         const double rz = -x * std::sin(yaw) + v.z * std::cos(yaw);
         *depth = rz;
         const double k = 14.0 / (14.0 - rz);
-        return QPointF(
-            where.feet.x() + rx * k * where.scale, where.feet.y() - v.y * k * where.scale);
+        return QPointF(where.feet.x() + rx * k * where.scale, where.feet.y() - v.y * k * where.scale);
     };
     auto line = [&](V3 a, V3 b) {
         double da = 0, db = 0;
@@ -152,4 +147,4 @@ void drawWireFigure(QPainter &p, const FigurePlacement &where, QColor colour)
     p.restore();
 }
 
-}  // namespace art
+} // namespace art

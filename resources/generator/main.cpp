@@ -28,8 +28,7 @@ void write(const QString &path, const QByteArray &bytes)
 // Opaque pictures are stored without an alpha channel; cursors and icons keep theirs.
 void writePng(const QString &path, const QImage &image, bool keepAlpha = false)
 {
-    const QImage stored =
-        image.convertToFormat(keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage stored = image.convertToFormat(keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -38,12 +37,11 @@ void writePng(const QString &path, const QImage &image, bool keepAlpha = false)
     write(path, bytes);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(
-        argc, argv);  // fonts need a GUI application (run with QT_QPA_PLATFORM=offscreen)
+    QGuiApplication app(argc, argv); // fonts need a GUI application (run with QT_QPA_PLATFORM=offscreen)
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s RESOURCES_DIR\n", argv[0]);
         return 2;
@@ -65,14 +63,11 @@ int main(int argc, char *argv[])
         writePng(pictures + "about.png", art::aboutPicture());
 
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-            writePng(
-                out.filePath(
-                    QStringLiteral("icons/hicolor/%1x%1/apps/org.zandrix.Zandrix2.png").arg(size)),
-                art::programIcon(size), true);
+            writePng(out.filePath(QStringLiteral("icons/hicolor/%1x%1/apps/org.zandrix.Zandrix2.png").arg(size)),
+                     art::programIcon(size), true);
 
         writePng(out.filePath(QStringLiteral("cursors/MQOHAND.png")), art::openHandCursor(), true);
-        writePng(
-            out.filePath(QStringLiteral("cursors/MQCHAND.png")), art::closedHandCursor(), true);
+        writePng(out.filePath(QStringLiteral("cursors/MQCHAND.png")), art::closedHandCursor(), true);
 
         write(out.filePath(QStringLiteral("sounds/explode.wav")), art::explosionSound());
         write(out.filePath(QStringLiteral("sounds/applaus.wav")), art::applauseSound());

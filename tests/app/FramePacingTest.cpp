@@ -64,9 +64,8 @@ private slots:
 
         // At 60 frames a second 300 ms hold some 19 frames; a paint per change would be hundreds.
         // (Without the holding back there is one paint per change that reached the event loop.)
-        QVERIFY2(counter.paints <= 40, qPrintable(QStringLiteral("%1 paints for %2 changes")
-                                                      .arg(counter.paints)
-                                                      .arg(changes)));
+        QVERIFY2(counter.paints <= 40,
+                 qPrintable(QStringLiteral("%1 paints for %2 changes").arg(counter.paints).arg(changes)));
     }
 
     void exposingTheWindowPaintsAtOnce()

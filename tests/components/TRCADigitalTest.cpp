@@ -8,8 +8,7 @@
 
 #include <limits>
 
-namespace
-{
+namespace {
 
 // A strip of `cells` cells, 10 pixels wide and `height` high, each filled with its own colour.
 QImage makeStrip(int cells, int height = 11)
@@ -66,8 +65,7 @@ private slots:
         QTest::newRow("negative") << -42 << 1 << "-42";
         QTest::newRow("minus goes before the zeros") << -5 << 3 << "-005";
         QTest::newRow("most negative") << std::numeric_limits<qint32>::min() << 1 << "-2147483648";
-        QTest::newRow("most negative, padded")
-            << std::numeric_limits<qint32>::min() << 12 << "-002147483648";
+        QTest::newRow("most negative, padded") << std::numeric_limits<qint32>::min() << 12 << "-002147483648";
         QTest::newRow("most positive") << std::numeric_limits<qint32>::max() << 1 << "2147483647";
     }
 
@@ -120,8 +118,7 @@ private slots:
         QTest::newRow("speed dial shows the last digit") << 25 << 1 << 0 << 20 << 0 << 10 << "3:0";
         QTest::newRow("minus takes cell 10") << 67 << 1 << 1 << 10 << 0 << -12 << "54:2 44:1 34:10";
         QTest::newRow("gap between cells") << 67 << 1 << 1 << 10 << 2 << 123 << "54:3 42:2 30:1";
-        QTest::newRow("negative gap overlaps")
-            << 67 << 1 << 1 << 10 << -4 << 123 << "54:3 48:2 42:1";
+        QTest::newRow("negative gap overlaps") << 67 << 1 << 1 << 10 << -4 << 123 << "54:3 48:2 42:1";
         QTest::newRow("zero-wide cells draw nothing") << 67 << 1 << 1 << 0 << 0 << 123 << "";
         QTest::newRow("most negative gap: the rest lies right of the control")
             << 67 << 1 << 1 << 10 << tiny << 123 << "54:3";
@@ -160,14 +157,11 @@ private slots:
         QTest::addColumn<int>("margin");
         QTest::addColumn<int>("inset");
 
-        QTest::newRow("both bevels count")
-            << TRCADigital::bvRaised << TRCADigital::bvLowered << 3 << 0 << 2 << 8;
-        QTest::newRow("no outer bevel")
-            << TRCADigital::bvNone << TRCADigital::bvLowered << 3 << 0 << 2 << 5;
+        QTest::newRow("both bevels count") << TRCADigital::bvRaised << TRCADigital::bvLowered << 3 << 0 << 2 << 8;
+        QTest::newRow("no outer bevel") << TRCADigital::bvNone << TRCADigital::bvLowered << 3 << 0 << 2 << 5;
         QTest::newRow("no inner bevel, with border")
             << TRCADigital::bvLowered << TRCADigital::bvNone << 2 << 1 << 0 << 3;
-        QTest::newRow("border and margin only")
-            << TRCADigital::bvNone << TRCADigital::bvNone << 9 << 4 << 1 << 5;
+        QTest::newRow("border and margin only") << TRCADigital::bvNone << TRCADigital::bvNone << 9 << 4 << 1 << 5;
     }
 
     void insetAddsUpTheFrame()
@@ -331,10 +325,8 @@ private slots:
         QTest::newRow("a missing minus cell keeps the fill")
             << 10 << 10 << 0 << -1234 << "24-33:1 34-43:2 44-53:3 54-63:4";
         QTest::newRow("a minus cell in the strip") << 11 << 10 << 0 << -5 << "44-53:10 54-63:5";
-        QTest::newRow("only the part inside the strip is copied")
-            << 10 << 15 << 0 << 6 << "49-58:9";
-        QTest::newRow("a negative gap draws the left cell on top")
-            << 10 << 10 << -4 << 12 << "48-57:1 58-63:2";
+        QTest::newRow("only the part inside the strip is copied") << 10 << 15 << 0 << 6 << "49-58:9";
+        QTest::newRow("a negative gap draws the left cell on top") << 10 << 10 << -4 << 12 << "48-57:1 58-63:2";
     }
 
     void paintsCellsAtTheirColumns()
@@ -371,13 +363,12 @@ private slots:
                 row[column] = cellColour(parts[2].toInt());
         }
         for (int column = 0; column < 67; ++column)
-            QVERIFY2(picture.pixel(column, 8) == row[column],
-                     qPrintable(QStringLiteral("column %1").arg(column)));
+            QVERIFY2(picture.pixel(column, 8) == row[column], qPrintable(QStringLiteral("column %1").arg(column)));
 
         // Vertically the cells start at the top inset and are as tall as the strip.
         const int firstColumn = spans.section(QLatin1Char('-'), 0, 0).toInt();
         const QRgb cell = row[firstColumn];
-        const QList<QRgb> column{light, dark, fill, cell, cell, cell, cell, cell, cell,
+        const QList<QRgb> column{light, dark, fill, cell, cell, cell, cell,  cell, cell,
                                  cell,  cell, cell, cell, cell, fill, light, dark};
         for (int y = 0; y < 17; ++y)
             QVERIFY2(picture.pixel(firstColumn, y) == column[y], qPrintable(QString::number(y)));

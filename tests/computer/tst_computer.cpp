@@ -69,8 +69,12 @@ Move Carry(const TPilotActions &actions, const TCycleSight &cycle)
         switch (action) {
         case TPlayerAction::TurnLeft: dir = Normalised(static_cast<std::uint8_t>(dir + 1)); break;
         case TPlayerAction::TurnRight: dir = Normalised(static_cast<std::uint8_t>(dir - 1)); break;
-        case TPlayerAction::Faster: interval = static_cast<std::uint16_t>(interval >= 2 ? interval - 10 : interval); break;
-        case TPlayerAction::Slower: interval = static_cast<std::uint16_t>(interval <= 96 ? interval + 10 : interval); break;
+        case TPlayerAction::Faster:
+            interval = static_cast<std::uint16_t>(interval >= 2 ? interval - 10 : interval);
+            break;
+        case TPlayerAction::Slower:
+            interval = static_cast<std::uint16_t>(interval <= 96 ? interval + 10 : interval);
+            break;
         case TPlayerAction::Jump:
             move.jumped = cycle.jets > 0;
             if (move.jumped)
@@ -172,7 +176,8 @@ void ComputerTest::noMoveIntoAWall_data()
         QTest::newRow(name + "wall ahead") << int(level) << QPoint(300, 300) << 7 << ahead << any;
         QTest::newRow(name + "walls ahead and left") << int(level) << QPoint(300, 300) << 7 << corner << any;
         QTest::newRow(name + "diagonal into a corner") << int(level) << QPoint(300, 300) << 8 << corner << any;
-        QTest::newRow(name + "dead end with one exit") << int(level) << QPoint(300, 300) << 1 << deadEnd << QPoint(301, 300);
+        QTest::newRow(name + "dead end with one exit")
+            << int(level) << QPoint(300, 300) << 1 << deadEnd << QPoint(301, 300);
         QTest::newRow(name + "gap straight ahead") << int(level) << QPoint(300, 300) << 7 << gap << any;
         QTest::newRow(name + "field's edge ahead") << int(level) << QPoint(602, 300) << 7 << QList<QRect>{} << any;
     }
@@ -190,7 +195,9 @@ void ComputerTest::noMoveIntoAWall()
         TComputerPlayer pilot(Level(level), seed);
         const Move move = Carry(pilot.Decide(situation.field, situation.red, situation.blue), situation.red);
         QVERIFY2(Free(situation.field, move.landing), qPrintable(QStringLiteral("seed %1: into the wall at %2,%3")
-                                                                   .arg(seed).arg(move.landing.x()).arg(move.landing.y())));
+                                                                     .arg(seed)
+                                                                     .arg(move.landing.x())
+                                                                     .arg(move.landing.y())));
         if (exit != QPoint(0, 0))
             QCOMPARE(move.landing, exit);
         QVERIFY(!move.jumped);
@@ -287,8 +294,8 @@ void ComputerTest::gameAgainstTheComputerReplays()
             if (tick % 700 == 0)
                 rig.form.Timer1Timer(&rig.form.Timer1);
         }
-        return QStringList{QString::number(rig.form.redscore), QString::number(rig.form.bluescore),
-                           QString::number(rig.form.redlives), QString::number(rig.form.bluelives),
+        return QStringList{QString::number(rig.form.redscore),          QString::number(rig.form.bluescore),
+                           QString::number(rig.form.redlives),          QString::number(rig.form.bluelives),
                            QString::number(rig.form.jumpdigb->Value()), rig.FieldChecksum()};
     };
     const QStringList first = play();

@@ -123,7 +123,7 @@ void KeyboardTest::jumpDistanceByInterval()
     rig.StartTwoPlayers();
     rig.form.hiresTimer1.setInterval(static_cast<std::uint16_t>(interval));
     rig.form.hiresTimer2.setInterval(static_cast<std::uint16_t>(interval));
-    rig.PlaceRed(300, 300, 2); // up and left
+    rig.PlaceRed(300, 300, 2);  // up and left
     rig.PlaceBlue(300, 300, 7); // right
 
     rig.Type(QStringLiteral("d5"));
@@ -199,16 +199,36 @@ void KeyboardTest::storedBindingUsesItsFirstCharacterOnly_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("turns");
 
-    QTest::newRow("abc acts as a") << "host" << "abc" << "a" << true;
-    QTest::newRow("abc: b does nothing") << "host" << "abc" << "b" << false;
-    QTest::newRow("abc: c does nothing") << "host" << "abc" << "c" << false;
-    QTest::newRow("empty: default a does nothing") << "host" << "" << "a" << false;
-    QTest::newRow("upper case Q: q does nothing") << "host" << "Q" << "q" << false;
-    QTest::newRow("upper case Q: Q turns") << "host" << "Q" << "Q" << true;
-    QTest::newRow("file without the key: default a") << "none" << "" << "a" << true;
-    QTest::newRow("file, empty: default a does nothing") << "file" << "" << "a" << false;
-    QTest::newRow("file, blanks around x dropped") << "file" << "  x  " << "x" << true;
-    QTest::newRow("file, blank reads empty") << "file" << " " << " " << false;
+    QTest::newRow("abc acts as a") << "host"
+                                   << "abc"
+                                   << "a" << true;
+    QTest::newRow("abc: b does nothing") << "host"
+                                         << "abc"
+                                         << "b" << false;
+    QTest::newRow("abc: c does nothing") << "host"
+                                         << "abc"
+                                         << "c" << false;
+    QTest::newRow("empty: default a does nothing") << "host"
+                                                   << ""
+                                                   << "a" << false;
+    QTest::newRow("upper case Q: q does nothing") << "host"
+                                                  << "Q"
+                                                  << "q" << false;
+    QTest::newRow("upper case Q: Q turns") << "host"
+                                           << "Q"
+                                           << "Q" << true;
+    QTest::newRow("file without the key: default a") << "none"
+                                                     << ""
+                                                     << "a" << true;
+    QTest::newRow("file, empty: default a does nothing") << "file"
+                                                         << ""
+                                                         << "a" << false;
+    QTest::newRow("file, blanks around x dropped") << "file"
+                                                   << "  x  "
+                                                   << "x" << true;
+    QTest::newRow("file, blank reads empty") << "file"
+                                             << " "
+                                             << " " << false;
 }
 
 void KeyboardTest::storedBindingUsesItsFirstCharacterOnly()

@@ -130,8 +130,8 @@ void RoundsTest::crashMessagesCountDownTheCycles()
     }
 
     const QString message = QStringLiteral("Player %1 crashed! %2 Cycles left...");
-    QCOMPARE(CrashTitles(rig), (QStringList{message.arg(player).arg(2), message.arg(player).arg(1),
-                                             message.arg(player).arg(0)}));
+    QCOMPARE(CrashTitles(rig),
+             (QStringList{message.arg(player).arg(2), message.arg(player).arg(1), message.arg(player).arg(0)}));
     QVERIFY(!rig.form.running);
     QVERIFY(rig.form.StartEnabled());
 }
@@ -150,7 +150,7 @@ void RoundsTest::crashCreditsTheOpponentAndRestartsFromTheStart()
     rig.StartTwoPlayers();
     rig.TickBoth(10);
     rig.Type(QStringLiteral("wd2as5")); // speeds, a jet each, turns
-    rig.TickBoth(2); // red at 41 ms scores 2 a step, blue at 61 ms 1
+    rig.TickBoth(2);                    // red at 41 ms scores 2 a step, blue at 61 ms 1
 
     rig.Crash(player);
 
@@ -236,7 +236,8 @@ void RoundsTest::twoPlayerGameOverRecordsBothScoresPlayerOneFirst_data()
     QTest::newRow("recording host") << GameRig::Hosting::Recording
                                     << QStringList{"record: Player 1 10", "record: Player 2 15010"};
     QTest::newRow("real windows") << GameRig::Hosting::Windows
-                                  << QStringList{"window: Enter your name,Player 1", "window: Enter your name,Player 2"};
+                                  << QStringList{"window: Enter your name,Player 1",
+                                                 "window: Enter your name,Player 2"};
 }
 
 void RoundsTest::twoPlayerGameOverRecordsBothScoresPlayerOneFirst()
@@ -257,8 +258,8 @@ void RoundsTest::twoPlayerGameOverRecordsBothScoresPlayerOneFirst()
     const QString stop = GameRig::SoundCommand("stop", "applaus.wav");
     QCOMPARE(rig.events, (QStringList{GameRig::SoundCommand("play", "explode.wav"),
                                       QStringLiteral("window: Player 1 crashed! 0 Cycles left..."),
-                                      GameRig::SoundCommand("stop", "explode.wav"), play, recordings.at(0), stop,
-                                      play, recordings.at(1), stop}));
+                                      GameRig::SoundCommand("stop", "explode.wav"), play, recordings.at(0), stop, play,
+                                      recordings.at(1), stop}));
     if (hosting == GameRig::Hosting::Windows) {
         QCOMPARE(ReadSetting("TwoPlayers", "1"), QStringLiteral("15010"));
         QCOMPARE(ReadSetting("TwoPlayers", "1n"), QStringLiteral("Bob"));
@@ -297,8 +298,7 @@ void RoundsTest::onePlayerGameOverRecordsOnlyRedsSteps()
 
     QCOMPARE(rig.form.redscore, 30);
     QCOMPARE(rig.form.digired->Value(), 30);
-    QCOMPARE(rig.events.mid(9), (QStringList{GameRig::SoundCommand("play", "applaus.wav"),
-                                             QStringLiteral("record: 30"),
+    QCOMPARE(rig.events.mid(9), (QStringList{GameRig::SoundCommand("play", "applaus.wav"), QStringLiteral("record: 30"),
                                              GameRig::SoundCommand("stop", "applaus.wav")}));
     for (TRCADigital *display : BlueDisplays(rig.form))
         QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
@@ -316,8 +316,7 @@ void RoundsTest::gameOverCompletesWhenTheScoreCannotBeRecorded()
         rig.CrashRed();
 
     QCOMPARE(rig.failures, QStringList{"Kann nicht nach zandrix2.ini schreiben"});
-    QCOMPARE(rig.events.mid(9), (QStringList{GameRig::SoundCommand("play", "applaus.wav"),
-                                             QStringLiteral("record: 5"),
+    QCOMPARE(rig.events.mid(9), (QStringList{GameRig::SoundCommand("play", "applaus.wav"), QStringLiteral("record: 5"),
                                              GameRig::SoundCommand("stop", "applaus.wav")}));
     QVERIFY(rig.form.gameover.Visible());
     QVERIFY(rig.form.StartEnabled());
@@ -654,8 +653,8 @@ void RoundsTest::computerGameEndsWithoutTheHallOfFame()
     QVERIFY(!rig.form.digired->isHidden());
     QVERIFY(!rig.form.digiblue->isHidden());
     QCOMPARE(rig.form.digiblue->Value(), rig.form.bluescore);
-    for (TRCADigital *display : {rig.form.digispeedr, rig.form.digispeedb, rig.form.liferdigi,
-                                 rig.form.lifebdigi, rig.form.jumpdigr, rig.form.jumpdigb})
+    for (TRCADigital *display : {rig.form.digispeedr, rig.form.digispeedb, rig.form.liferdigi, rig.form.lifebdigi,
+                                 rig.form.jumpdigr, rig.form.jumpdigb})
         QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
     QVERIFY(!QFile::exists(rig.home.settingsFile()));
 }

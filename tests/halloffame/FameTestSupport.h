@@ -17,7 +17,8 @@
 class NameEntryScript : public QObject
 {
 public:
-    explicit NameEntryScript(QStringList script = {}) : names(std::move(script))
+    explicit NameEntryScript(QStringList script = {})
+        : names(std::move(script))
     {
         qApp->installEventFilter(this);
     }

@@ -95,9 +95,9 @@ void FameRecording::firstScoreCreatesTheWholeSection()
 
     QCOMPARE(script.prompts, QStringList{"Enter your Name!"});
     QCOMPARE(Contents(home.settingsFile()), QByteArray("[OnePlayer]\n"
-                                                "1=0\n2=0\n3=0\n4=0\n5=0\n6=0\n7=0\n8=0\n9=0\n10=0\n"
-                                                "1n=Bob\n2n=1\n3n=1\n4n=1\n5n=1\n"
-                                                "6n=1\n7n=1\n8n=1\n9n=1\n10n=1\n"));
+                                                       "1=0\n2=0\n3=0\n4=0\n5=0\n6=0\n7=0\n8=0\n9=0\n10=0\n"
+                                                       "1n=Bob\n2n=1\n3n=1\n4n=1\n5n=1\n"
+                                                       "6n=1\n7n=1\n8n=1\n9n=1\n10n=1\n"));
     QVERIFY(!hall.isVisible());
 }
 
@@ -105,14 +105,14 @@ void FameRecording::placesScores_data()
 {
     QTest::addColumn<int>("score");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("equal score goes above") << 700 << QStringList{
-        "A 1000", "B 900", "C 800", "Zed 700", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200"};
-    QTest::newRow("best") << 5000 << QStringList{
-        "Zed 5000", "A 1000", "B 900", "C 800", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200"};
-    QTest::newRow("rank 10 overwritten") << 150 << QStringList{
-        "A 1000", "B 900", "C 800", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200", "Zed 150"};
-    QTest::newRow("equal to rank 10") << 100 << QStringList{
-        "A 1000", "B 900", "C 800", "D 700", "E 600", "F 500", "G 400", "H 300", "I 200", "Zed 100"};
+    QTest::newRow("equal score goes above") << 700 << QStringList{"A 1000", "B 900", "C 800", "Zed 700", "D 700",
+                                                                  "E 600",  "F 500", "G 400", "H 300",   "I 200"};
+    QTest::newRow("best") << 5000 << QStringList{"Zed 5000", "A 1000", "B 900", "C 800", "D 700",
+                                                 "E 600",    "F 500",  "G 400", "H 300", "I 200"};
+    QTest::newRow("rank 10 overwritten") << 150 << QStringList{"A 1000", "B 900", "C 800", "D 700", "E 600",
+                                                               "F 500",  "G 400", "H 300", "I 200", "Zed 150"};
+    QTest::newRow("equal to rank 10") << 100 << QStringList{"A 1000", "B 900", "C 800", "D 700", "E 600",
+                                                            "F 500",  "G 400", "H 300", "I 200", "Zed 100"};
     QTest::newRow("negative") << -5 << TenRanksAtoJ;
 }
 
@@ -170,8 +170,7 @@ void FameRecording::secondPlayerWithEqualScoreStandsAbove()
     hall.writefameb(&hall, QStringLiteral("Player 1"), 700);
     hall.writefameb(&hall, QStringLiteral("Player 2"), 700);
 
-    QCOMPARE(script.prompts,
-             (QStringList{"Enter your name,Player 1", "Enter your name,Player 2"}));
+    QCOMPARE(script.prompts, (QStringList{"Enter your name,Player 1", "Enter your name,Player 2"}));
     const QStringList ranks = StoredRanks(TFameList::TwoPlayers);
     QCOMPARE(ranks.mid(0, 3), (QStringList{"Blue 700", "Red 700", "2 0"}));
     QCOMPARE(StoredRanks(TFameList::OnePlayer), TenRanksAtoJ);
@@ -189,13 +188,11 @@ void FameRecording::brokenStoredScoreGivesWayInsteadOfBlocking()
 
     // Even a poor score takes the broken rank; the broken entry moves down.
     hall.writefame(&hall, 50);
-    QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 3),
-             (QStringList{"Lo 50", "A abc", "B 900"}));
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 3), (QStringList{"Lo 50", "A abc", "B 900"}));
 
     // Valid scores above it are compared as always.
     hall.writefame(&hall, 9999);
-    QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 3),
-             (QStringList{"Hi 9999", "Lo 50", "A abc"}));
+    QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 3), (QStringList{"Hi 9999", "Lo 50", "A abc"}));
 
     // Further down the list it is passed over as well and finally drops out.
     for (int i = 0; i < 8; ++i)

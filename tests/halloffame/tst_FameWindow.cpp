@@ -1,8 +1,8 @@
 // The hall of fame window: what its twenty lines show, and how it closes.
 #include "FameTestSupport.h"
 
-#include "platform/ModalResult.h"
 #include "halloffame/TForm3.h"
+#include "platform/ModalResult.h"
 #include "support/ModalAnswer.h"
 
 #include <QLabel>
@@ -12,13 +12,11 @@ namespace {
 
 QLabel *Line(const QWidget &hall, int k)
 {
-    return hall.findChild<QLabel *>(k == 1 ? QStringLiteral("label1")
-                                           : QStringLiteral("Label%1").arg(k));
+    return hall.findChild<QLabel *>(k == 1 ? QStringLiteral("label1") : QStringLiteral("Label%1").arg(k));
 }
 
 // Opens the window modally, lets the check look at it, and closes it as close() says.
-int ShowModal(TForm3 &hall, const std::function<void(TForm3 &)> &check,
-              const std::function<void(TForm3 &)> &close)
+int ShowModal(TForm3 &hall, const std::function<void(TForm3 &)> &check, const std::function<void(TForm3 &)> &close)
 {
     AnswerNextModal([&](QWidget *) {
         check(hall);
@@ -84,9 +82,13 @@ void FameWindow::longOrOddTextStaysInItsColumn()
 {
     TestConfigHome home;
     const QByteArray longName(1023, 'W');
-    Store(home.settingsFile(), "[OnePlayer]\n1=4711\n1n=" + longName + "\n2n=Tab\there\n"
-                                "3n=<b>Bold</b>\n4=" + QByteArray(1023, '9') + "\n"
-                            "[TwoPlayers]\n1=700\n1n=" + longName + "\n");
+    Store(home.settingsFile(), "[OnePlayer]\n1=4711\n1n=" + longName
+                                   + "\n2n=Tab\there\n"
+                                     "3n=<b>Bold</b>\n4="
+                                   + QByteArray(1023, '9')
+                                   + "\n"
+                                     "[TwoPlayers]\n1=700\n1n="
+                                   + longName + "\n");
     TForm3 hall(nullptr);
     hall.show();
 
@@ -129,12 +131,11 @@ void FameWindow::closesWithOkOnEnterOrClick()
     const auto nothing = [](TForm3 &) {};
     QCOMPARE(ShowModal(hall, nothing,
                        [](TForm3 &shown) {
-                           QTest::mouseClick(shown.findChild<QLabel *>(QStringLiteral("Image1")),
-                                             Qt::LeftButton, {}, QPoint(30, 30));
+                           QTest::mouseClick(shown.findChild<QLabel *>(QStringLiteral("Image1")), Qt::LeftButton, {},
+                                             QPoint(30, 30));
                        }),
              ModalResult::Ok);
-    QCOMPARE(ShowModal(hall, nothing, [](TForm3 &shown) { QTest::keyClick(&shown, Qt::Key_Enter); }),
-             ModalResult::Ok);
+    QCOMPARE(ShowModal(hall, nothing, [](TForm3 &shown) { QTest::keyClick(&shown, Qt::Key_Enter); }), ModalResult::Ok);
     QCOMPARE(ShowModal(hall, nothing, [](TForm3 &shown) { shown.close(); }), ModalResult::Cancel);
 }
 

@@ -1,9 +1,9 @@
 // Typing a name into the name entry window, and taking it through highenter.
 #include "FameTestSupport.h"
 
-#include "platform/ModalResult.h"
 #include "halloffame/TForm3.h"
 #include "halloffame/Tnewhigh.h"
+#include "platform/ModalResult.h"
 #include "support/ModalAnswer.h"
 
 #include <QLabel>
@@ -76,8 +76,7 @@ void NameEntry::labelFollowsTheTypedName()
     TForm3 hall(nullptr);
     AnswerNextModal([&](QWidget *entry) {
         caption = entry->windowTitle();
-        QObject::connect(static_cast<QDialog *>(entry), &QDialog::finished, entry,
-                         [&result](int r) { result = r; });
+        QObject::connect(static_cast<QDialog *>(entry), &QDialog::finished, entry, [&result](int r) { result = r; });
         seen << NameLabel(entry)->text();
         for (const char *key : {"B", "o", "b"}) {
             QTest::keyClicks(entry, QString::fromLatin1(key));
@@ -101,12 +100,21 @@ void NameEntry::editsTheName_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("label");
-    QTest::newRow("backspace in the middle") << "Bo\bb" << "Bb" << "Bb_";
-    QTest::newRow("backspace at the start") << "\b" << "" << "_";
-    QTest::newRow("more backspaces than letters") << "ab\b\b\bc" << "c" << "c_";
-    QTest::newRow("blanks and markup are kept as typed") << " <b>A</b> " << " <b>A</b> "
+    QTest::newRow("backspace in the middle") << "Bo\bb"
+                                             << "Bb"
+                                             << "Bb_";
+    QTest::newRow("backspace at the start") << "\b"
+                                            << ""
+                                            << "_";
+    QTest::newRow("more backspaces than letters") << "ab\b\b\bc"
+                                                  << "c"
+                                                  << "c_";
+    QTest::newRow("blanks and markup are kept as typed") << " <b>A</b> "
+                                                         << " <b>A</b> "
                                                          << " <b>A</b> _";
-    QTest::newRow("nothing typed") << "" << "" << "_";
+    QTest::newRow("nothing typed") << ""
+                                   << ""
+                                   << "_";
 }
 
 void NameEntry::editsTheName()
@@ -165,8 +173,8 @@ void NameEntry::holdsBackControlCharacters()
     Tnewhigh entry(nullptr);
     entry.show();
     QTest::keyClicks(&entry, QStringLiteral("A"));
-    for (const char16_t c : {u'\n', u'\t', u'\0', char16_t(27), char16_t(127), char16_t(0x85),
-                             char16_t(0x2028), char16_t(0x2029)})
+    for (const char16_t c :
+         {u'\n', u'\t', u'\0', char16_t(27), char16_t(127), char16_t(0x85), char16_t(0x2028), char16_t(0x2029)})
         entry.FormKeyPress(&entry, QChar(c));
     QTest::keyClick(&entry, Qt::Key_Tab);
     QTest::keyClick(&entry, Qt::Key_Escape);

@@ -1,8 +1,8 @@
-#include "support/GameRig.h"
 #include "input/GamepadSection.h"
 #include "input/TDeviceWatch.h"
 #include "input/TGamepadHub.h"
 #include "settings/TSettings.h"
+#include "support/GameRig.h"
 #include "support/ModalAnswer.h"
 #include "support/TestConfigHome.h"
 
@@ -119,7 +119,7 @@ Cycles Of(TForm1 &form)
 // The cycles with one of them changed: "reddir", "bluedir", "redInterval", ...; "" for none.
 Cycles With(Cycles cycles, const QString &what, int value)
 {
-    int *fields[] = {&cycles.reddir,      &cycles.bluedir,  &cycles.redInterval,
+    int *fields[] = {&cycles.reddir,       &cycles.bluedir, &cycles.redInterval,
                      &cycles.blueInterval, &cycles.redJets, &cycles.blueJets};
     const char *names[] = {"reddir", "bluedir", "redInterval", "blueInterval", "redJets", "blueJets"};
     for (std::size_t i = 0; i < std::size(names); ++i)
@@ -131,11 +131,16 @@ Cycles With(Cycles cycles, const QString &what, int value)
 char *toString(const Cycles &c)
 {
     return QTest::toString(QStringLiteral("dir %1/%2 interval %3/%4 jets %5/%6")
-                               .arg(c.reddir).arg(c.bluedir).arg(c.redInterval).arg(c.blueInterval)
-                               .arg(c.redJets).arg(c.blueJets));
+                               .arg(c.reddir)
+                               .arg(c.bluedir)
+                               .arg(c.redInterval)
+                               .arg(c.blueInterval)
+                               .arg(c.redJets)
+                               .arg(c.blueJets));
 }
 
-const QStringList DefaultControls{"dpleft", "dpright", "stick:-32768", "stick:32767", "a", "rightshoulder", "leftshoulder"};
+const QStringList DefaultControls{"dpleft", "dpright",       "stick:-32768", "stick:32767",
+                                  "a",      "rightshoulder", "leftshoulder"};
 
 QStringList Players(TGamepadHub &hub)
 {
@@ -174,20 +179,34 @@ private slots:
         QTest::addColumn<int>("to");
         const int faster = Rules::StartInterval - Rules::SpeedStep;
         const int slower = Rules::StartInterval + Rules::SpeedStep;
-        QTest::newRow("1: D-pad left") << 0 << "dpleft" << "reddir" << 3;
-        QTest::newRow("1: D-pad right") << 0 << "dpright" << "reddir" << 1;
-        QTest::newRow("1: stick full left") << 0 << "stick:-32768" << "reddir" << 3;
-        QTest::newRow("1: stick right at half") << 0 << "stick:16384" << "reddir" << 1;
-        QTest::newRow("1: stick right short of half") << 0 << "stick:16383" << "" << 0;
-        QTest::newRow("1: south button jumps") << 0 << "a" << "redJets" << Rules::StartJets - 1;
-        QTest::newRow("1: right shoulder") << 0 << "rightshoulder" << "redInterval" << faster;
-        QTest::newRow("1: left shoulder") << 0 << "leftshoulder" << "redInterval" << slower;
-        QTest::newRow("1: B is nothing") << 0 << "b" << "" << 0;
-        QTest::newRow("2: D-pad left") << 1 << "dpleft" << "bluedir" << 5;
-        QTest::newRow("2: stick full right") << 1 << "stick:32767" << "bluedir" << 3;
-        QTest::newRow("2: south button jumps") << 1 << "a" << "blueJets" << Rules::StartJets - 1;
-        QTest::newRow("2: right shoulder") << 1 << "rightshoulder" << "blueInterval" << faster;
-        QTest::newRow("2: left shoulder") << 1 << "leftshoulder" << "blueInterval" << slower;
+        QTest::newRow("1: D-pad left") << 0 << "dpleft"
+                                       << "reddir" << 3;
+        QTest::newRow("1: D-pad right") << 0 << "dpright"
+                                        << "reddir" << 1;
+        QTest::newRow("1: stick full left") << 0 << "stick:-32768"
+                                            << "reddir" << 3;
+        QTest::newRow("1: stick right at half") << 0 << "stick:16384"
+                                                << "reddir" << 1;
+        QTest::newRow("1: stick right short of half") << 0 << "stick:16383"
+                                                      << "" << 0;
+        QTest::newRow("1: south button jumps") << 0 << "a"
+                                               << "redJets" << Rules::StartJets - 1;
+        QTest::newRow("1: right shoulder") << 0 << "rightshoulder"
+                                           << "redInterval" << faster;
+        QTest::newRow("1: left shoulder") << 0 << "leftshoulder"
+                                          << "redInterval" << slower;
+        QTest::newRow("1: B is nothing") << 0 << "b"
+                                         << "" << 0;
+        QTest::newRow("2: D-pad left") << 1 << "dpleft"
+                                       << "bluedir" << 5;
+        QTest::newRow("2: stick full right") << 1 << "stick:32767"
+                                             << "bluedir" << 3;
+        QTest::newRow("2: south button jumps") << 1 << "a"
+                                               << "blueJets" << Rules::StartJets - 1;
+        QTest::newRow("2: right shoulder") << 1 << "rightshoulder"
+                                           << "blueInterval" << faster;
+        QTest::newRow("2: left shoulder") << 1 << "leftshoulder"
+                                          << "blueInterval" << slower;
     }
     void defaultMappingActsForItsPlayer()
     {
@@ -213,8 +232,7 @@ private slots:
         QTest::newRow("back to a quarter, pushed again") << QList<int>{-20000, -8192, -20000} << 3;
         QTest::newRow("back below a quarter, pushed again") << QList<int>{-20000, -8191, -20000} << 4;
         QTest::newRow("three pushes") << QList<int>{-32768, 0, -32768, 0, -32768} << 5;
-        QTest::newRow("left, straight over to right, again right")
-            << QList<int>{-32768, 32767, 0, 32767} << 1;
+        QTest::newRow("left, straight over to right, again right") << QList<int>{-32768, 32767, 0, 32767} << 1;
     }
     void stickTurnsOncePerPush()
     {

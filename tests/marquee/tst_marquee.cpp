@@ -47,7 +47,8 @@ int TextWidth(const QFont &font, const QWidget *device, const QString &text)
 bool IsInk(const QColor &pixel, const QColor &ink)
 {
     return std::abs(pixel.red() - ink.red()) + std::abs(pixel.green() - ink.green())
-        + std::abs(pixel.blue() - ink.blue()) < 150;
+               + std::abs(pixel.blue() - ink.blue())
+           < 150;
 }
 
 // The first and last column of the view holding ink, or (-1, -1).

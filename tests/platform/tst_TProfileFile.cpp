@@ -14,8 +14,7 @@
 namespace {
 
 // Runs the write and checks that it failed with the German message.
-template <typename Write>
-void ExpectWriteFailure(Write write)
+template <typename Write> void ExpectWriteFailure(Write write)
 {
     try {
         write();
@@ -36,10 +35,7 @@ private:
     QString Path() const { return dir.filePath(QStringLiteral("zandrix2.ini")); }
 
 private slots:
-    void init()
-    {
-        QFile::remove(Path());
-    }
+    void init() { QFile::remove(Path()); }
 
     // The settings file follows $XDG_CONFIG_HOME as it is at the time of the call.
     void settingsFileLivesInTheConfigDirectory()
@@ -266,7 +262,9 @@ private slots:
                 QVERIFY(user.emplace().Active());
             TProfileFile file(path);
             // The batch is one replace: none of it lands, not even the first keys that would fit.
-            ExpectWriteFailure([&] { file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", QString(100, QLatin1Char('x'))}}); });
+            ExpectWriteFailure([&] {
+                file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", QString(100, QLatin1Char('x'))}});
+            });
             // Nor does any section of several written together.
             ExpectWriteFailure([&] {
                 file.WriteSections({{"Computer", {{"level", "hard"}}}, {"Controls", {{"slowa", QString(100, u'x')}}}});

@@ -47,7 +47,9 @@ QString Snapshot(const QString &root)
     QStringList lines;
     while (it.hasNext()) {
         const QString path = it.next();
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (lstat(QFile::encodeName(path).constData(), &info) != 0) {
             lines << path + QStringLiteral(" <gone>");
             continue;
@@ -115,8 +117,8 @@ bool SameBytes(const QByteArray &actual, const QByteArray &expected)
         ++at;
     const qsizetype from = std::max<qsizetype>(0, at - 20);
     qWarning("sizes %lld and %lld differ first at byte %lld:\n actual   %s\n expected %s",
-             static_cast<long long>(actual.size()), static_cast<long long>(expected.size()),
-             static_cast<long long>(at), actual.mid(from, 60).toPercentEncoding().constData(),
+             static_cast<long long>(actual.size()), static_cast<long long>(expected.size()), static_cast<long long>(at),
+             actual.mid(from, 60).toPercentEncoding().constData(),
              expected.mid(from, 60).toPercentEncoding().constData());
     return false;
 }
@@ -305,12 +307,8 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
         Store(home.path() + QStringLiteral("/config"), old);
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
         break;
-    case Trouble::Fifo:
-        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0);
-        break;
-    case Trouble::DiskFull:
-        Store(file, old);
-        break;
+    case Trouble::Fifo: QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0); break;
+    case Trouble::DiskFull: Store(file, old); break;
     case Trouble::Unreadable:
         Store(file, old);
         QVERIFY(QFile::setPermissions(file, {}));
@@ -328,10 +326,10 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
         break;
     case Trouble::ReadOnlyDirectory:
         Store(file, old);
-        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther
-                                                | QFile::WriteOther));
-        QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
-                                                       | QFile::ExeOther));
+        QVERIFY(
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions(home.path(),
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         break;
     }
     const QString before = Snapshot(home.path());

@@ -86,15 +86,14 @@ void ProfileReading::onePassReadsAsTheModel_data()
     QTest::newRow("plain") << QByteArray("[Controls]\nfasta=w\nslowa=y\n[OnePlayer]\n1=5\n1n=Ann\n");
     QTest::newRow("line ends of every kind") << QByteArray("[a]\rk=1\r\n[b]\nk=2\r\rk=3\n\n[c]\r\nk=4");
     QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[Controls]\nfasta=q\n");
-    QTest::newRow("byte order mark in a name") << QByteArray("[\xEF\xBB\xBF" "a]\n\xEF\xBB\xBFk=\xEF\xBB\xBFv\n");
-    QTest::newRow("duplicates: the first wins")
-        << QByteArray("[s]\nk=1\nK=2\n[S]\nk=3\nx=4\n[s]\ny=5\n");
+    QTest::newRow("byte order mark in a name") << QByteArray("[\xEF\xBB\xBF"
+                                                             "a]\n\xEF\xBB\xBFk=\xEF\xBB\xBFv\n");
+    QTest::newRow("duplicates: the first wins") << QByteArray("[s]\nk=1\nK=2\n[S]\nk=3\nx=4\n[s]\ny=5\n");
     QTest::newRow("keys before the first section") << QByteArray("k=0\n[s]\nk=1\n");
-    QTest::newRow("blanks and comments")
-        << QByteArray(" \t[ s p ] \n ; k=no\n\tk \t=\t v a l \t\n\v\f[t]\f\nk=\n");
+    QTest::newRow("blanks and comments") << QByteArray(" \t[ s p ] \n ; k=no\n\tk \t=\t v a l \t\n\v\f[t]\f\nk=\n");
     QTest::newRow("broken headers") << QByteArray("[s\nk=1\n[s]]\nk=2\n[]\nk=3\n[x]y]\nk=4\n[a=b]\nk=5\n");
-    QTest::newRow("case beyond ASCII")
-        << QByteArray("[\xC3\x84rger]\n\xC3\xA4k=1\n[\xE2\x84\xAA" "ey]\nk=2\n[key]\n\xC5\xBF=3\n");
+    QTest::newRow("case beyond ASCII") << QByteArray("[\xC3\x84rger]\n\xC3\xA4k=1\n[\xE2\x84\xAA"
+                                                     "ey]\nk=2\n[key]\n\xC5\xBF=3\n");
     QTest::newRow("NUL bytes") << Bytes("[s\0t]\nk\0=1\nk=\0\n[s]\n\0k=2\n");
     QTest::newRow("invalid UTF-8") << QByteArray("[\xFF\xFE]\n\xC3=\xC3\x28\n[s]\nk=\xE2\x82\n");
     QTest::newRow("no line end at all") << QByteArray("[s]");

@@ -29,7 +29,7 @@ namespace {
 int SoakSeconds()
 {
     return qEnvironmentVariableIsSet("ZANDRIX_SOAK_SECONDS") ? qEnvironmentVariableIntValue("ZANDRIX_SOAK_SECONDS")
-                                                            : 20;
+                                                             : 20;
 }
 
 long ResidentKilobytes()

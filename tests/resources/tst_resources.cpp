@@ -1,8 +1,8 @@
 #include <QFile>
 #include <QImage>
 #include <QSet>
-#include <QtEndian>
 #include <QTest>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -92,14 +92,11 @@ struct Glyph
 {
     int width = 0;
     int height = 0;
-    std::vector<bool> lit;  // row by row
+    std::vector<bool> lit; // row by row
     std::vector<double> luminance;
-    double contrast = 1.0;  // dimmest lit pixel against the brightest unlit one
+    double contrast = 1.0; // dimmest lit pixel against the brightest unlit one
 
-    bool isLit(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < width && y < height && lit[size_t(y * width + x)];
-    }
+    bool isLit(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height && lit[size_t(y * width + x)]; }
     double at(int x, int y) const { return luminance[size_t(y * width + x)]; }
 
     QRect litBox() const
@@ -166,7 +163,7 @@ Glyph splitGlyph(const QImage &picture)
     std::vector<double> levels = g.luminance;
     std::sort(levels.begin(), levels.end());
     levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
-    double threshold = 2.0;  // above every luminance: nothing lit
+    double threshold = 2.0; // above every luminance: nothing lit
     for (size_t i = 0; i + 1 < levels.size(); ++i) {
         const double ratio = (levels[i + 1] + 0.05) / (levels[i] + 0.05);
         if (ratio > g.contrast) {
@@ -388,9 +385,8 @@ void tst_resources::cursorsAreTwoColourHandsAtTheHotSpot()
     QVERIFY(blacks > 40);
     QVERIFY(whites > 100);
     // The hot spot is the top-left pixel, so the hand must start right there.
-    QVERIFY2(hand.left() <= 4 && hand.top() <= 5, qPrintable(QString("hand starts at %1,%2")
-                                                                 .arg(hand.left())
-                                                                 .arg(hand.top())));
+    QVERIFY2(hand.left() <= 4 && hand.top() <= 5,
+             qPrintable(QString("hand starts at %1,%2").arg(hand.left()).arg(hand.top())));
 }
 
 void tst_resources::sixteenBitPcmSoundsOfTheirLength_data()
@@ -426,8 +422,8 @@ void tst_resources::desktopIconsAtEverySize()
 {
     QImage previous;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        const QString path = QStringLiteral(ZANDRIX_RESOURCES_DIR "/icons/hicolor/%1x%1/apps/org.zandrix.Zandrix2.png")
-                                 .arg(size);
+        const QString path =
+            QStringLiteral(ZANDRIX_RESOURCES_DIR "/icons/hicolor/%1x%1/apps/org.zandrix.Zandrix2.png").arg(size);
         const QImage icon(path);
         QVERIFY2(!icon.isNull(), qPrintable(path));
         QCOMPARE(icon.size(), QSize(size, size));

@@ -47,7 +47,8 @@ QStringList ShownTexts()
 {
     QStringList texts;
     OpenDialog([&](QWidget *dialog) {
-        for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8", "Edit9", "Edit10"})
+        for (const char *name :
+             {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7", "Edit8", "Edit9", "Edit10"})
             texts << Box(dialog, name)->text();
         Button(dialog, "Button1")->click();
     });
@@ -164,8 +165,8 @@ private slots:
         });
         QCOMPARE(turnBoxLength, 1);
         QVERIFY(jumpBoxLength > 1000);
-        QCOMPARE(visited, QStringList({"Edit5", "Edit1", "Edit2", "Edit6", "Edit3", "Edit7", "Edit4", "Edit8",
-                                       "Edit9", "Edit10", "OKBtn", "Button1"}));
+        QCOMPARE(visited, QStringList({"Edit5", "Edit1", "Edit2", "Edit6", "Edit3", "Edit7", "Edit4", "Edit8", "Edit9",
+                                       "Edit10", "OKBtn", "Button1"}));
         QCOMPARE(selected, QStringList({"Edit9", "Edit10"}));
     }
 

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QTest>
 
-#include <cstddef>
 #include <csignal>
+#include <cstddef>
 #include <sys/resource.h>
 #include <unistd.h>
 

@@ -1,9 +1,9 @@
 // The hand-off through Qt's event loop, alone and under a real threaded timer.
 
+#include "platform/TQtHandOff.h"
 #include "components/TThreadedTimer.h"
 #include "platform/Failure.h"
 #include "platform/FailureReport.h"
-#include "platform/TQtHandOff.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -76,8 +76,7 @@ private slots:
                 order << QStringLiteral("call");
                 if (order.size() == 1) {
                     QMetaObject::invokeMethod(
-                        QCoreApplication::instance(), [&] { order << QStringLiteral("posted"); },
-                        Qt::QueuedConnection);
+                        QCoreApplication::instance(), [&] { order << QStringLiteral("posted"); }, Qt::QueuedConnection);
                     return false;
                 }
                 return true;

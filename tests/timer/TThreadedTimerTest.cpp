@@ -49,9 +49,7 @@ int NiceValueOf(int tid)
 bool MayRaisePriority()
 {
     bool allowed = false;
-    std::thread probe([&] {
-        allowed = setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -1) == 0;
-    });
+    std::thread probe([&] { allowed = setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -1) == 0; });
     probe.join();
     return allowed;
 }
@@ -100,9 +98,7 @@ const MissingPiece kMissingPieces[] = {
      },
      [](TThreadedTimer &timer, TThreadedTimer::TTimerEvent) { timer.setInterval(40); }},
     {"no handler", [](TThreadedTimer &timer, TThreadedTimer::TTimerEvent) { timer.setInterval(40); },
-     [](TThreadedTimer &timer, TThreadedTimer::TTimerEvent handler) {
-         timer.setOnTimer(std::move(handler));
-     }},
+     [](TThreadedTimer &timer, TThreadedTimer::TTimerEvent handler) { timer.setOnTimer(std::move(handler)); }},
 };
 
 TEST_F(ThreadedTimerTest, StaysParkedUntilTheMissingPieceIsGivenThenTicksAfterOneInterval)
@@ -341,9 +337,7 @@ const WayToStop kWaysToStop[] = {
     {"interval 0", [](TThreadedTimer &timer) { timer.setInterval(0); },
      [](TThreadedTimer &timer, TThreadedTimer::TTimerEvent) { timer.setInterval(10); }},
     {"handler removed", [](TThreadedTimer &timer) { timer.setOnTimer(nullptr); },
-     [](TThreadedTimer &timer, TThreadedTimer::TTimerEvent handler) {
-         timer.setOnTimer(std::move(handler));
-     }},
+     [](TThreadedTimer &timer, TThreadedTimer::TTimerEvent handler) { timer.setOnTimer(std::move(handler)); }},
 };
 
 // A key or menu handler stops the timer while its tick already waits in the GUI thread's queue.

@@ -25,8 +25,7 @@ QPushButton *OkButton(QWidget &window)
 QStringList Lines(QWidget &window)
 {
     QStringList lines;
-    for (QTextBlock block = Memo(window)->document()->begin(); block.isValid();
-         block = block.next())
+    for (QTextBlock block = Memo(window)->document()->begin(); block.isValid(); block = block.next())
         lines << block.text();
     return lines;
 }
@@ -76,8 +75,7 @@ private slots:
         }
         QCOMPARE(headings.size(), 4);
         QCOMPARE(lines.first(), QStringLiteral("Introduction:"));
-        QCOMPARE(headings.mid(0, 3), (QStringList{QStringLiteral("Introduction:"),
-                                                  QStringLiteral("How to play:"),
+        QCOMPARE(headings.mid(0, 3), (QStringList{QStringLiteral("Introduction:"), QStringLiteral("How to play:"),
                                                   QStringLiteral("Known Bugs (as far as we know):")}));
         QVERIFY(lines.join(QLatin1Char('\n')).contains(QStringLiteral("Zandrix")));
     }
@@ -92,20 +90,21 @@ private slots:
         const qsizetype player2 = text.indexOf(QStringLiteral("Player 2 (blue):"));
         QVERIFY(player1 >= 0 && player2 > player1);
         const QString keysOf[2] = {text.mid(player1, player2 - player1),
-                                   text.mid(player2, text.indexOf(QLatin1String("\n\n"), player2)
-                                                         - player2)};
+                                   text.mid(player2, text.indexOf(QLatin1String("\n\n"), player2) - player2)};
 
-        const std::pair<const char *, const char *> actions[] = {
-            {"leftkey", "turn left"}, {"rightkey", "turn right"}, {"fast", "faster"},
-            {"slow", "slower"},       {"jump", "jump"}};
+        const std::pair<const char *, const char *> actions[] = {{"leftkey", "turn left"},
+                                                                 {"rightkey", "turn right"},
+                                                                 {"fast", "faster"},
+                                                                 {"slow", "slower"},
+                                                                 {"jump", "jump"}};
         for (const ControlsSection::Binding &binding : ControlsSection::Bindings) {
             const QString key = QString::fromLatin1(binding.key);
             const int player = key.endsWith(QLatin1Char('a')) ? 0 : 1;
             for (const auto &[prefix, action] : actions) {
                 if (key.chopped(1) != QLatin1String(prefix))
                     continue;
-                const QString expected = QStringLiteral("%1 = %2").arg(
-                    QString::fromLatin1(binding.defaultValue), QString::fromLatin1(action));
+                const QString expected = QStringLiteral("%1 = %2").arg(QString::fromLatin1(binding.defaultValue),
+                                                                       QString::fromLatin1(action));
                 QVERIFY2(keysOf[player].contains(expected), qPrintable(expected));
             }
         }

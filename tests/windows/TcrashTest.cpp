@@ -87,16 +87,13 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
         QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter)
-                                      << Qt::KeyboardModifiers(Qt::KeypadModifier);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
     }
     void enterClosesWithOk()
     {
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
-        const int result = ShowCrashWindow([&](Tcrash &crash) {
-            QTest::keyClick(&crash, Qt::Key(key), modifiers);
-        });
+        const int result = ShowCrashWindow([&](Tcrash &crash) { QTest::keyClick(&crash, Qt::Key(key), modifiers); });
         QCOMPARE(result, 1);
     }
 
