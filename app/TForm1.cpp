@@ -27,6 +27,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
+#include <QThread>
 
 #include <chrono>
 
@@ -129,6 +130,14 @@ void TForm1::closeEvent(QCloseEvent *event)
     StopTimers();
     running = false;
     QMainWindow::closeEvent(event);
+    // And it ends the program here. Left to Qt, the program ends once Qt finds its last window
+    // closed, through a quit that it posts and that any window may still refuse; a close that came
+    // in the same batch of events as a modal window's answer, before the code that showed that
+    // window went on, could leave the program running with nothing on the screen. exit() cannot
+    // be refused, and every modal loop still to come returns at once. Only within the program's own
+    // event loop: a test that drives the window by hand keeps its loops.
+    if (event->isAccepted() && QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 QAction *TForm1::AddCommand(QMenu *menu, const QString &caption, void (TForm1::*handler)(QObject *),

@@ -25,6 +25,8 @@ class InputBehindModalWindows : public QObject
 private slots:
     void speedKeyBehindTheLastCrashWindowLeavesNoTimerRunning();
     void newGameBehindTheNameEntryWaitsForTheGameOver();
+    void closeBehindACrashWindowEndsTheProgram_data();
+    void closeBehindACrashWindowEndsTheProgram();
 };
 
 void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunning()
@@ -75,6 +77,37 @@ void InputBehindModalWindows::newGameBehindTheNameEntryWaitsForTheGameOver()
     for (int rank = 1; rank <= TFameTable::Ranks; ++rank)
         scores << table.At(TFameList::TwoPlayers, rank).score;
     QVERIFY2(scores.contains(QString::number(3 * Steps + 15000)), qPrintable(scores.join(u' ')));
+}
+
+void InputBehindModalWindows::closeBehindACrashWindowEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("crashWindow");
+    // The game goes on to the next round, or to the game over and its name entry.
+    QTest::newRow("first crash") << QStringLiteral("Player 1 crashed! 2 Cycles left...");
+    QTest::newRow("last crash") << QStringLiteral("Player 1 crashed! 0 Cycles left...");
+}
+
+void InputBehindModalWindows::closeBehindACrashWindowEndsTheProgram()
+{
+    QFETCH(QString, crashWindow);
+    GameRig rig(GameRig::Hosting::Windows);
+    // The player answers the crash window and closes the main window in the same breath, before
+    // the game has gone on: the program's loop must end then, and no window may open after it.
+    qsizetype windowsAtClose = -1;
+    rig.onWindow = [&](const QString &title) {
+        if (title == crashWindow && windowsAtClose < 0) {
+            windowsAtClose = rig.WindowTitles().size();
+            rig.form.close();
+        }
+    };
+    rig.form.show();
+    QTimer::singleShot(0, &rig.form, [&] { rig.PlayToGameOver(false, Steps); });
+    QTimer stuck;
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stuck.start(10000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(windowsAtClose > 0);
+    QCOMPARE(rig.WindowTitles().mid(windowsAtClose), QStringList());
 }
 
 QTEST_MAIN(InputBehindModalWindows)
