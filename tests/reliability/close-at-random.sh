@@ -8,7 +8,7 @@
 # is blocked then and ignores its close button, as every blocked Qt window does (checked here: the
 # program must still run half a second later). The player then closes the open window, which
 # lets the game go on, and the main window again; so does this script, and the 2 s count from
-# that last close.
+# that last close. At the end it prints how long the program took to go after its last close.
 # Usage: close-at-random.sh path/to/zandrix2 path/to/wm_close [runs] [seconds]
 set -uo pipefail
 # shellcheck disable=SC2034 # read by e2e_start_program
@@ -20,7 +20,8 @@ here=$(dirname "$(realpath "$0")")
 # shellcheck source=../e2e/lib.sh
 . "$here/../e2e/lib.sh"
 
-trap e2e_stop_display EXIT
+gone_times=$(mktemp)
+trap 'e2e_stop_display; rm -f "$gone_times"' EXIT
 e2e_start_display
 crash_messages='terminate called|segmentation|aborted|runtime error|sanitizer'
 
@@ -29,14 +30,20 @@ other_windows() {
     xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | grep -vx "$main" || true
 }
 
-# Waits up to $1 hundredths of a second for the program to end; succeeds when it has.
+now_ms() { date +%s%3N; }
+
+# Waits up to $1 hundredths of a second for the program to end; succeeds when it has, and then
+# adds how long after the last close ($closed_at) it was gone to the file $gone_times.
 ended_within() {
     local _
-    for _ in $(seq $(($1 / 5))); do
-        kill -0 "$E2E_PID" 2>/dev/null || return 0
-        sleep 0.05
+    for _ in $(seq "$1"); do
+        if ! kill -0 "$E2E_PID" 2>/dev/null; then
+            echo $(($(now_ms) - closed_at)) >>"$gone_times"
+            return 0
+        fi
+        sleep 0.01
     done
-    ! kill -0 "$E2E_PID" 2>/dev/null
+    ! kill -0 "$E2E_PID" 2>/dev/null && echo $(($(now_ms) - closed_at)) >>"$gone_times"
 }
 
 # Presses Enter on every crash window that opens and speeds the next round up, for as long as the
@@ -92,6 +99,7 @@ for ((run = 1; run <= runs; run++)); do
     ended=false
     open_windows=""
     for _ in 1 2 3 4 5; do
+        closed_at=$(now_ms)
         "$WM_CLOSE" "$main" 2>/dev/null
         # A blocked main window ignores the close; give it a moment to show whether it is.
         if ended_within 50; then
@@ -141,5 +149,11 @@ done
 
 echo "$done_runs runs in $((SECONDS - started)) s; $refused closes of the main window refused while a" \
     "modal window was open, $modal_closed modal windows closed; $failures failures"
+if [ -s "$gone_times" ]; then
+    sort -n "$gone_times" | awk '{ t[NR] = $1; if ($1 <= 500) fast++ }
+        END { p99 = t[int((NR * 99 + 99) / 100)]
+              printf "gone after the last close: median %d ms, p99 %d ms, max %d ms; %d of %d within 500 ms\n",
+                     t[int((NR + 1) / 2)], p99, t[NR], fast, NR }'
+fi
 [ "$done_runs" -ge 10 ] || { echo "FAIL - too few runs in the time allowed"; exit 1; }
 [ "$failures" -eq 0 ]
