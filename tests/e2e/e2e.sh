@@ -50,6 +50,24 @@ scenario_window() {
     e2e_stop_program
 }
 
+# Without a window manager nothing moves the window from where the program puts it.
+scenario_window_alone() {
+    echo "# The main window on a screen without a window manager"
+    if [ -n "${E2E_WM:-}" ]; then
+        kill "$E2E_WM" 2>/dev/null
+        wait "$E2E_WM" 2>/dev/null
+        E2E_WM=""
+    fi
+    e2e_start_program || { e2e_check "the main window opens" false; return; }
+    e2e_check "the window is centred on the screen without a window manager" window_centred
+    e2e_stop_program
+    if command -v openbox >/dev/null; then
+        openbox >/dev/null 2>&1 &
+        E2E_WM=$!
+        sleep 0.5
+    fi
+}
+
 scenario_play() {
     echo "# Playing: start, trail, pause, steering"
     e2e_start_program || { e2e_check "the main window opens" false; return; }
@@ -196,6 +214,7 @@ scenario_computer() {
 }
 
 scenario_window
+scenario_window_alone
 scenario_play
 scenario_leaving
 scenario_computer
