@@ -103,7 +103,7 @@ scenario_game_over() {
         e2e_check "crash window \"Player 1 crashed! $left Cycles left...\"" test -n "$crash"
         [ -n "$crash" ] || break
         [ "$left" = 1 ] && shot crash
-        xdotool windowactivate --sync "$crash" 2>/dev/null || true
+        timeout 5 xdotool windowactivate --sync "$crash" 2>/dev/null || true
         xdotool key Return
         sleep 0.3
         E2E_WINDOW=$main
@@ -112,7 +112,7 @@ scenario_game_over() {
     entry=$(e2e_wait_window "^Enter your Name!$")
     e2e_check "the name entry asks \"Enter your Name!\"" test -n "$entry"
     if [ -n "$entry" ]; then
-        xdotool windowactivate --sync "$entry" 2>/dev/null || true
+        timeout 5 xdotool windowactivate --sync "$entry" 2>/dev/null || true
         xdotool type --delay 50 "Tester"
         shot name-entry
         xdotool key Return
@@ -138,19 +138,19 @@ scenario_leaving() {
     local help
     help=$(e2e_wait_window "^Help / How to play$" 5)
     e2e_check "opening the help window keeps the round going" name_is "Zandrix II"
-    [ -n "$help" ] && xdotool windowactivate --sync "$help" key Escape 2>/dev/null
+    [ -n "$help" ] && timeout 5 xdotool windowactivate --sync "$help" key Escape 2>/dev/null
     sleep 0.3
     xmessage -name other-program "Another program" >/dev/null 2>&1 &
     local other=$!
     local window
     window=$(e2e_wait_window "^other-program$" 5)
-    [ -n "$window" ] && xdotool windowactivate --sync "$window" 2>/dev/null
+    [ -n "$window" ] && timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null
     e2e_check "another program taking the keyboard pauses the round" \
         e2e_eventually 3 name_is "Game paused - F5 to resume..."
     shot leaving
     kill "$other" 2>/dev/null
     wait "$other" 2>/dev/null
-    xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null
+    timeout 5 xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null
     sleep 0.5
     e2e_check "coming back leaves it paused" name_is "Game paused - F5 to resume..."
     e2e_key F5
@@ -193,7 +193,7 @@ scenario_computer() {
         "Computer crashed! "[0-2]" Cycles left...") ;;
         *) named_right=false ;;
         esac
-        xdotool windowactivate --sync "$crash" 2>/dev/null || true
+        timeout 5 xdotool windowactivate --sync "$crash" 2>/dev/null || true
         xdotool key Return
         sleep 0.3
         E2E_WINDOW=$main

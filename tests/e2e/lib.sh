@@ -4,10 +4,13 @@
 E2E_FAILURES=0
 E2E_PASSED=0
 
+# A display number is free when no lock file names it and no server answers on it: a server in
+# another root (a chroot, a container) leaves no file here, but shares the abstract socket that X
+# clients try first.
 e2e_start_display() {
     local n
     for n in $(seq 90 140); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || xdpyinfo -display ":$n" >/dev/null 2>&1 || break
     done
     export DISPLAY=":$n"
     Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
@@ -33,7 +36,8 @@ e2e_start_program() {
     XDG_CONFIG_HOME="$E2E_CONFIG" "$PROGRAM" >"$E2E_CONFIG/output.log" 2>&1 &
     E2E_PID=$!
     E2E_WINDOW=$(e2e_wait_window "^Zandrix II$") || return 1
-    xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
+    # Bounded: --sync waits for ever for a window that the window manager will not activate.
+    timeout 5 xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
     sleep 0.3
 }
 
@@ -60,7 +64,7 @@ e2e_wait_window() {
 e2e_window_name() { xdotool getwindowname "$E2E_WINDOW" 2>/dev/null; }
 
 e2e_key() { # key names as xdotool takes them
-    xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
+    timeout 5 xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
     xdotool key --delay 30 "$@"
 }
 

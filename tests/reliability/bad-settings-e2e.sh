@@ -36,7 +36,7 @@ start() {
     fi
     E2E_PID=$!
     E2E_WINDOW=$(e2e_wait_window "^Zandrix II$") || return 1
-    xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
+    timeout 5 xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
     sleep 0.3
 }
 
@@ -58,7 +58,7 @@ play_to_the_end() {
     for left in 2 1 0; do
         e2e_key w w w w w
         crash=$(e2e_wait_window "^Player 1 crashed! $left Cycles left...\$" 30) || return 1
-        xdotool windowactivate --sync "$crash" 2>/dev/null || true
+        timeout 5 xdotool windowactivate --sync "$crash" 2>/dev/null || true
         t0=$(date +%s%N)
         xdotool key Return
         [ "$left" = 0 ] || sleep 0.3
@@ -66,7 +66,7 @@ play_to_the_end() {
     done
     entry=$(e2e_wait_window "^Enter your Name!$" 30) || return 1
     echo $((($(date +%s%N) - t0) / 1000000))
-    xdotool windowactivate --sync "$entry" 2>/dev/null || true
+    timeout 5 xdotool windowactivate --sync "$entry" 2>/dev/null || true
     xdotool type --delay 20 Tester
     xdotool key Return
 }
@@ -110,7 +110,7 @@ run_case() {
         box=$(error_box)
         e2e_check "$name: the error box comes up" test -n "$box"
         if [ -n "$box" ]; then
-            xdotool windowactivate --sync "$box" 2>/dev/null || true
+            timeout 5 xdotool windowactivate --sync "$box" 2>/dev/null || true
             xdotool key Return
             e2e_check "$name: Enter closes the error box" e2e_eventually 5 no_error_box
         fi
