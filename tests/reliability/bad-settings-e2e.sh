@@ -16,6 +16,15 @@ trap 'e2e_stop_display; rm -rf "$work"' EXIT
 e2e_start_display
 work=$(mktemp -d)
 chmod 755 "$work"
+# Nobody must reach the program: a build below a private home (root's own, mode 700) is out of
+# its reach, and then nobody runs a copy, with the sounds beside it.
+AS_NOBODY=$PROGRAM
+if ! setpriv --reuid 65534 --regid 65534 --clear-groups test -x "$PROGRAM" 2>/dev/null; then
+    mkdir "$work/program"
+    cp "$PROGRAM" "$(dirname "$PROGRAM")"/*.wav "$work/program/"
+    chmod -R a+rX "$work/program"
+    AS_NOBODY=$work/program/$(basename "$PROGRAM")
+fi
 
 # Everything below a directory: name, type, permissions, size and contents of regular files. The
 # sound library keeps a "pulse" directory of its own in the configuration directory; it is no
@@ -30,7 +39,7 @@ start() {
     local as=$1
     if [ "$as" = nobody ]; then
         XDG_CONFIG_HOME="$config" setpriv --reuid 65534 --regid 65534 --clear-groups \
-            "$PROGRAM" >"$work/output.log" 2>&1 &
+            "$AS_NOBODY" >"$work/output.log" 2>&1 &
     else
         XDG_CONFIG_HOME="$config" "$PROGRAM" >"$work/output.log" 2>&1 &
     fi
