@@ -53,19 +53,14 @@ scenario_window() {
 # Without a window manager nothing moves the window from where the program puts it.
 scenario_window_alone() {
     echo "# The main window on a screen without a window manager"
-    if [ -n "${E2E_WM:-}" ]; then
-        kill "$E2E_WM" 2>/dev/null
-        wait "$E2E_WM" 2>/dev/null
-        E2E_WM=""
+    e2e_stop_wm
+    if e2e_start_program; then
+        e2e_check "the window is centred on the screen without a window manager" window_centred
+    else
+        e2e_check "the main window opens without a window manager" false
     fi
-    e2e_start_program || { e2e_check "the main window opens" false; return; }
-    e2e_check "the window is centred on the screen without a window manager" window_centred
     e2e_stop_program
-    if command -v openbox >/dev/null; then
-        openbox >/dev/null 2>&1 &
-        E2E_WM=$!
-        sleep 0.5
-    fi
+    e2e_start_wm
 }
 
 scenario_play() {

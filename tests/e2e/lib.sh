@@ -13,14 +13,34 @@ e2e_start_display() {
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || xdpyinfo -display ":$n" >/dev/null 2>&1 || break
     done
     export DISPLAY=":$n"
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: with its last client gone the server would reset, and a program starting in
+    # that moment could not connect.
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     E2E_XVFB=$!
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    if command -v openbox >/dev/null; then
-        openbox >/dev/null 2>&1 &
-        E2E_WM=$!
-        sleep 0.5
-    fi
+    e2e_start_wm
+}
+
+# Starts openbox, if there is one, and waits until it manages the screen.
+e2e_start_wm() {
+    E2E_WM=""
+    command -v openbox >/dev/null || return 0
+    openbox >/dev/null 2>&1 &
+    E2E_WM=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+    sleep 0.2
+}
+
+e2e_stop_wm() {
+    [ -n "${E2E_WM:-}" ] || return 0
+    kill "$E2E_WM" 2>/dev/null
+    wait "$E2E_WM" 2>/dev/null
+    E2E_WM=""
+    # A window manager that ends leaves its mark on the root window behind.
+    xprop -root -remove _NET_SUPPORTING_WM_CHECK 2>/dev/null || true
 }
 
 e2e_stop_display() {
