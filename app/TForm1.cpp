@@ -389,14 +389,12 @@ void TForm1::HallOfFame1Click(QObject *)
 void TForm1::Settings1Click(QObject *)
 {
     // However the dialog closed, either button or a failure, the next round reads the bindings
-    // again. (Not before it opens: a round that starts while it is open reads them too.)
-    struct ReadBindingsAgain
-    {
-        bool &flag;
-        ~ReadBindingsAgain() { flag = true; }
-    } readAgain{newctrls};
-    // The controllers' buttons are read again at once.
-    const auto readMappingAgain = qScopeGuard([this] { gamepads->ReadMapping(); });
+    // again (not before it opens: a round that starts while it is open reads them too), and the
+    // controllers' buttons are read again at once.
+    const auto readAgain = qScopeGuard([this] {
+        newctrls = true;
+        gamepads->ReadMapping();
+    });
     ShowModal<TSettings>(this);
 }
 
