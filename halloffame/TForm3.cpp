@@ -4,13 +4,13 @@
 #include "halloffame/Tnewhigh.h"
 #include "platform/FailureReport.h"
 #include "platform/ModalResult.h"
+#include "platform/PictureClick.h"
 #include "platform/TProfileFile.h"
 #include "platform/TypedKeys.h"
 #include "platform/WindowLook.h"
 #include "ui_TForm3.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
 #include <QScopeGuard>
@@ -24,13 +24,11 @@ const QString Gap = QStringLiteral("     ");
 constexpr int LineMargin = 10;
 
 // A name or score comes from the settings file and may hold anything a text editor can put in a
-// line; a control character or line separator would garble or break the score line.
+// line; a character that no name may hold would garble or break the score line.
 QString Printable(QString text)
 {
     for (QChar &c : text) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Other_Control || category == QChar::Separator_Line
-            || category == QChar::Separator_Paragraph)
+        if (!IsNameCharacter(c))
             c = u' ';
     }
     return text;
@@ -68,7 +66,7 @@ TForm3::TForm3(QWidget *owner)
     setAutoFillBackground(true);
 
     ui->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/halloffame.png")));
-    ui->Image1->installEventFilter(this);
+    OnPictureClick(*ui->Image1, [this] { Image1Click(ui->Image1); });
 
     QPalette white = palette();
     white.setColor(QPalette::WindowText, Qt::white);
@@ -129,38 +127,18 @@ void TForm3::highenter(QObject *, const QString &prompt, QString &name)
 
 void TForm3::Image1Click(QObject *)
 {
-    done(ModalResult::Ok);
+    accept();
 }
 
 void TForm3::FormKeyPress(QObject *, QChar key)
 {
     if (key.unicode() == TypedKey::Enter)
-        done(ModalResult::Ok);
+        accept();
 }
 
 void TForm3::reject()
 {
     done(ModalResult::Cancel);
-}
-
-bool TForm3::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched != ui->Image1)
-        return QDialog::eventFilter(watched, event);
-    // A click is a press and a release of the left button on the picture. Taking the press makes
-    // the picture receive the release.
-    if (event->type() == QEvent::MouseButtonPress) {
-        return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton)
-            return false;
-        if (ui->Image1->rect().contains(mouse->position().toPoint()))
-            Image1Click(ui->Image1);
-        return true;
-    }
-    return false;
 }
 
 void TForm3::keyPressEvent(QKeyEvent *event)

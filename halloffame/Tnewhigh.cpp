@@ -15,16 +15,6 @@ namespace {
 // The label's left margin, kept on the right as well once the name outgrows the window.
 constexpr int LabelMargin = 24;
 
-bool IsHeldBack(QChar c)
-{
-    switch (c.category()) {
-    case QChar::Other_Control:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph: return true;
-    default: return false;
-    }
-}
-
 void RemoveLastCharacter(QString &text)
 {
     const qsizetype n = text.size();
@@ -69,9 +59,9 @@ void Tnewhigh::FormKeyPress(QObject *, QChar key)
 {
     switch (key.unicode()) {
     case TypedKey::Backspace: RemoveLastCharacter(newname); break;
-    case TypedKey::Enter: done(ModalResult::Ok); return;
+    case TypedKey::Enter: accept(); return;
     default:
-        if (IsHeldBack(key) || !Fits(key))
+        if (!IsNameCharacter(key) || !Fits(key))
             return;
         newname.append(key);
         break;

@@ -1,8 +1,7 @@
 #pragma once
 
-// The modal results the hall of fame windows close with. OK is QDialog::Accepted; the close box
-// gives Cancel, which QDialog would otherwise report as Rejected (0).
+// The result the hall of fame windows give when their close box closes them: Cancel (2), where
+// QDialog would report Rejected (0). OK is Qt's own: accept(), and QDialog::Accepted.
 namespace ModalResult {
-constexpr int Ok = 1;
 constexpr int Cancel = 2;
 } // namespace ModalResult

@@ -11,3 +11,13 @@ QString TypedCharacters(const QKeyEvent &event)
     default: return event.text();
     }
 }
+
+bool IsNameCharacter(QChar c)
+{
+    switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph: return false;
+    default: return true;
+    }
+}

@@ -14,3 +14,7 @@ inline constexpr char16_t Enter = 13;
 // Backspace (whatever text the platform attaches to them), any other key its text, and a key that
 // types nothing (a function key) nothing.
 QString TypedCharacters(const QKeyEvent &event);
+
+// Whether a name may hold the character. A name is one line of the settings file and one line on
+// screen: control characters and line and paragraph separators would break or garble it.
+bool IsNameCharacter(QChar c);

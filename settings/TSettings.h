@@ -12,8 +12,9 @@ namespace Ui {
 class TSettings;
 }
 
-// The settings dialog: the key bindings (ten one-character boxes laid out like the keys they stand
-// for) and the computer opponent's level.
+// The settings dialog and its three pages: Controls, the key bindings (ten one-character boxes
+// laid out like the keys they stand for); Computer, the computer opponent's level; Gamepads, the
+// controllers connected and each player's buttons.
 class TSettings : public QDialog
 {
     Q_OBJECT
@@ -22,9 +23,11 @@ public:
     explicit TSettings(QWidget *owner);
     ~TSettings() override;
 
-    // Fills the ten boxes from the settings file (run on activation).
+    // Fills the ten boxes and the Computer page from the settings file (run each time the dialog
+    // is shown; the Gamepads page reads its own section when it is made).
     void FormActivate(QObject *Sender);
-    // Writes the ten boxes to the settings file (the OK button's click handler).
+    // Writes the ten boxes and what was changed on the Computer and Gamepads pages to the settings
+    // file, in one replace (the OK button's click handler).
     void ctrlchange(QObject *Sender);
 
 protected:

@@ -1,17 +1,13 @@
 #include "windows/TAboutBox.h"
 
 #include "components/TMarquee.h"
+#include "platform/PictureClick.h"
 #include "platform/TypedKeys.h"
 #include "platform/WindowLook.h"
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPixmap>
-
-namespace {
-
-} // namespace
 
 TAboutBox::TAboutBox(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
@@ -30,7 +26,7 @@ TAboutBox::TAboutBox(QWidget *owner)
         Image1->setPixmap(picture);
         Image1->resize(picture.size());
     }
-    Image1->installEventFilter(this);
+    OnPictureClick(*Image1, [this] { Image1Click(Image1); });
 
     Marquee1 = new TMarquee(this);
     Marquee1->setObjectName(QStringLiteral("Marquee1"));
@@ -54,8 +50,6 @@ TAboutBox::TAboutBox(QWidget *owner)
 
     CentreOnScreen(*this);
 }
-
-TAboutBox::~TAboutBox() = default;
 
 QString TAboutBox::CreditsLine()
 {
@@ -93,19 +87,6 @@ void TAboutBox::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     // Without a window manager the box may never be told it is active; showing it is enough.
     FormActivate(this);
-}
-
-bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
-{
-    // A click is a left press and release on the picture.
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton && Image1->rect().contains(mouse->position().toPoint())) {
-            Image1Click(Image1);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent *event)

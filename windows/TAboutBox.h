@@ -13,7 +13,6 @@ class TAboutBox : public QDialog
 
 public:
     explicit TAboutBox(QWidget *owner);
-    ~TAboutBox() override;
 
     // The credits line as the box shows it.
     static QString CreditsLine();
@@ -30,7 +29,6 @@ public:
 
 protected:
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
 };

@@ -27,10 +27,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     std::unique_ptr<Ui::Tcrash> ui;
-    // The picture counts as clicked only when the button goes down and comes up on it.
-    bool pressedOnImage = false;
 };

@@ -53,7 +53,7 @@ void FameWindow::withoutFileShowsTheDefaults()
         },
         [](TForm3 &shown) { QTest::keyClick(&shown, Qt::Key_Return); });
 
-    QCOMPARE(result, ModalResult::Ok);
+    QCOMPARE(result, int(QDialog::Accepted));
     QCOMPARE(lines.mid(0, 10), QStringList(10, QStringLiteral("1     0")));
     QCOMPARE(lines.mid(10), QStringList(10, QStringLiteral("2     0")));
     QVERIFY2(!QFile::exists(home.settingsFile()), "showing must not create the file");
@@ -134,8 +134,9 @@ void FameWindow::closesWithOkOnEnterOrClick()
                            QTest::mouseClick(shown.findChild<QLabel *>(QStringLiteral("Image1")), Qt::LeftButton, {},
                                              QPoint(30, 30));
                        }),
-             ModalResult::Ok);
-    QCOMPARE(ShowModal(hall, nothing, [](TForm3 &shown) { QTest::keyClick(&shown, Qt::Key_Enter); }), ModalResult::Ok);
+             int(QDialog::Accepted));
+    QCOMPARE(ShowModal(hall, nothing, [](TForm3 &shown) { QTest::keyClick(&shown, Qt::Key_Enter); }),
+             int(QDialog::Accepted));
     QCOMPARE(ShowModal(hall, nothing, [](TForm3 &shown) { shown.close(); }), ModalResult::Cancel);
 }
 

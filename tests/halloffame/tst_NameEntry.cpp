@@ -91,7 +91,7 @@ void NameEntry::labelFollowsTheTypedName()
     QCOMPARE(name, QStringLiteral("Bob"));
     QCOMPARE(seen, (QStringList{"_", "B_", "Bo_", "Bob_"}));
     QCOMPARE(caption, QStringLiteral("Enter your name,Player 2"));
-    QCOMPARE(result, ModalResult::Ok);
+    QCOMPARE(result, int(QDialog::Accepted));
     QVERIFY(newname.isEmpty());
 }
 
@@ -131,7 +131,7 @@ void NameEntry::editsTheName()
     QCOMPARE(NameLabel(&entry)->text(), label);
     // Enter ends the entry and changes nothing.
     QTest::keyClick(&entry, Qt::Key_Return);
-    QCOMPARE(entry.result(), ModalResult::Ok);
+    QCOMPARE(entry.result(), int(QDialog::Accepted));
     QVERIFY(!entry.isVisible());
     QCOMPARE(newname, name);
 }
@@ -142,7 +142,7 @@ void NameEntry::closeBoxKeepsTheTypedName()
     QCOMPARE(EnterName(QStringLiteral("Al"), &result, true), QStringLiteral("Al"));
     QCOMPARE(result, ModalResult::Cancel);
     QCOMPARE(EnterName(QStringLiteral("\r"), &result), QString());
-    QCOMPARE(result, ModalResult::Ok);
+    QCOMPARE(result, int(QDialog::Accepted));
 }
 
 void NameEntry::everyEntryStartsEmpty()
