@@ -10,6 +10,8 @@
 enum class TComputerLevel : std::uint8_t { Easy, Normal, Hard };
 
 // The level as the settings file stores it: "easy", "normal" or "hard". Reading ignores case and
-// blanks around the word; anything else, an empty value included, is Normal.
+// blanks around the word; anything else, an empty value included, is Normal. This is the one
+// reading of a level's text, for the game and the settings dialog alike, and it needs nothing
+// of the game.
 QString ComputerLevelText(TComputerLevel level);
 TComputerLevel ComputerLevelFromText(QStringView text);

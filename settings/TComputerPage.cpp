@@ -43,24 +43,24 @@ TComputerPage::TComputerPage(QWidget *parent)
     page->addWidget(hint);
     page->addStretch();
 
-    setLevel(QString::fromLatin1(ComputerSection::DefaultLevel));
+    setLevel(TComputerLevel::Normal);
 }
 
-QString TComputerPage::Level() const
+TComputerLevel TComputerPage::Level() const
 {
     if (Easy->isChecked())
-        return QStringLiteral("easy");
+        return TComputerLevel::Easy;
     if (Hard->isChecked())
-        return QStringLiteral("hard");
-    return QStringLiteral("normal");
+        return TComputerLevel::Hard;
+    return TComputerLevel::Normal;
 }
 
-void TComputerPage::setLevel(const QString &level)
+void TComputerPage::setLevel(TComputerLevel level)
 {
-    stored = ComputerSection::Known(level);
-    Easy->setChecked(stored == u"easy");
-    Normal->setChecked(stored == u"normal");
-    Hard->setChecked(stored == u"hard");
+    stored = level;
+    Easy->setChecked(level == TComputerLevel::Easy);
+    Normal->setChecked(level == TComputerLevel::Normal);
+    Hard->setChecked(level == TComputerLevel::Hard);
 }
 
 void TComputerPage::AddChanges(TProfileFile::Sections &sections) const

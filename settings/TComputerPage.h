@@ -1,13 +1,13 @@
 #pragma once
 
+#include "computer/TComputerLevel.h"
 #include "platform/TProfileFile.h"
 
 #include <QWidget>
 
 class QRadioButton;
 
-// The settings dialog's page "Computer": how well the computer opponent plays. The level is one
-// of the texts the settings file keeps ("easy", "normal", "hard").
+// The settings dialog's page "Computer": how well the computer opponent plays.
 class TComputerPage : public QWidget
 {
     Q_OBJECT
@@ -15,16 +15,16 @@ class TComputerPage : public QWidget
 public:
     explicit TComputerPage(QWidget *parent = nullptr);
 
-    QString Level() const;
-    // The level as the settings file has it; any text but the three levels selects "normal".
-    void setLevel(const QString &level);
+    TComputerLevel Level() const;
+    // The level the settings file holds, as the page opens.
+    void setLevel(TComputerLevel level);
     // The "Computer" section, if the level was changed here; nothing otherwise.
     void AddChanges(TProfileFile::Sections &sections) const;
     // The change is in the settings file now.
     void Saved();
 
 private:
-    QString stored;
+    TComputerLevel stored = TComputerLevel::Normal;
     QRadioButton *Easy = nullptr;
     QRadioButton *Normal = nullptr;
     QRadioButton *Hard = nullptr;

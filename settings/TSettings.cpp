@@ -97,7 +97,7 @@ void TSettings::FormActivate(QObject *)
     const std::array<QLineEdit *, 10> boxes = Boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i)
         boxes[i]->setText(values.at(static_cast<qsizetype>(i)));
-    computerPage->setLevel(ComputerSection::Read(settings));
+    computerPage->setLevel(ComputerSection::Level(settings));
 }
 
 void TSettings::ctrlchange(QObject *)

@@ -139,6 +139,8 @@ void ComputerTest::levelText_data()
     QTest::addColumn<int>("level");
     QTest::newRow("easy") << "easy" << int(Level::Easy);
     QTest::newRow("hard, any case, blanks") << " HaRd " << int(Level::Hard);
+    QTest::newRow("Hard") << "Hard" << int(Level::Hard);
+    QTest::newRow("capitals, tab and line break") << "\tEASY\n" << int(Level::Easy);
     QTest::newRow("normal") << "normal" << int(Level::Normal);
     QTest::newRow("empty") << "" << int(Level::Normal);
     QTest::newRow("unknown") << "expert" << int(Level::Normal);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <optional>
@@ -214,6 +215,39 @@ private slots:
         QCOMPARE(result, int(QDialog::Accepted));
         QCOMPARE(reported, std::vector<std::string>{"Kann nicht nach zandrix2.ini schreiben"});
         QCOMPARE(Contents(home.settingsFile()), QByteArray("[Controls]\n"));
+    }
+
+    // The Computer page shows the level as the game reads it: blanks and case do not count, and
+    // anything else is Normal. OK leaves a level that was not changed as the file spells it.
+    void computerPageShowsTheLevelTheGamePlays_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("checked");
+        QTest::newRow("no setting") << QByteArray() << "Normal";
+        QTest::newRow("easy") << QByteArray("[Computer]\nlevel=easy\n") << "Easy";
+        QTest::newRow("hard") << QByteArray("[Computer]\nlevel=hard\n") << "Hard";
+        QTest::newRow("Hard") << QByteArray("[Computer]\nlevel=Hard\n") << "Hard";
+        QTest::newRow("blanks, capitals") << QByteArray("[Computer]\nlevel= HARD \n") << "Hard";
+        QTest::newRow("EASY") << QByteArray("[Computer]\nLevel=EASY\n") << "Easy";
+        QTest::newRow("empty") << QByteArray("[Computer]\nlevel=\n") << "Normal";
+        QTest::newRow("unknown") << QByteArray("[Computer]\nlevel=expert\n") << "Normal";
+    }
+    void computerPageShowsTheLevelTheGamePlays()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, checked);
+        TestConfigHome home;
+        const QByteArray stored = DefaultSection + file;
+        Store(home.settingsFile(), stored);
+        QStringList shown;
+        OpenDialog([&](QWidget *dialog) {
+            for (const QRadioButton *level : dialog->findChildren<QRadioButton *>())
+                if (level->isChecked())
+                    shown << level->text();
+            Button(dialog, "OKBtn")->click();
+        });
+        QCOMPARE(shown, QStringList{checked});
+        QCOMPARE(Contents(home.settingsFile()), stored);
     }
 
     void memoShowsTheKeyDiagram()
