@@ -42,13 +42,53 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
 {
     // Easy: a beginner, looking a dozen cells ahead, turning late now and then, reacting in a
     // quarter of a second, never touching the speed keys.
-    static constexpr TLevelTraits Easy{false, 6, 250, 150, 0.06, 0.35, 16, 0.08, 0.0, 0.2, 0, false, 51, 51, 51};
+    static constexpr TLevelTraits Easy{.territory = false,
+                                       .lookLimit = 6,
+                                       .reactionMs = 250,
+                                       .reactionSpreadMs = 150,
+                                       .wrongTurn = 0.06,
+                                       .lateTurn = 0.35,
+                                       .lateTurnPixels = 16,
+                                       .wander = 0.08,
+                                       .secondBest = 0.0,
+                                       .jetUse = 0.2,
+                                       .bonusReach = 0,
+                                       .avoidOpponent = false,
+                                       .aloneInterval = 51,
+                                       .openInterval = 51,
+                                       .separatedInterval = 51};
     // Normal: sees the whole field and reacts quickly, but plays for room, not for territory.
-    static constexpr TLevelTraits Normal{
-        false, TFieldModel::CellCount, 60, 60, 0.0, 0.0, 0, 0.0, 0.03, 0.7, 6, true, 41, 41, 51};
+    static constexpr TLevelTraits Normal{.territory = false,
+                                         .lookLimit = TFieldModel::CellCount,
+                                         .reactionMs = 60,
+                                         .reactionSpreadMs = 60,
+                                         .wrongTurn = 0.0,
+                                         .lateTurn = 0.0,
+                                         .lateTurnPixels = 0,
+                                         .wander = 0.0,
+                                         .secondBest = 0.03,
+                                         .jetUse = 0.7,
+                                         .bonusReach = 6,
+                                         .avoidOpponent = true,
+                                         .aloneInterval = 41,
+                                         .openInterval = 41,
+                                         .separatedInterval = 51};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
-    static constexpr TLevelTraits Hard{true, TFieldModel::CellCount, 0, 0, 0.0, 0.0, 0, 0.0, 0.0, 1.0, 20, true, 41, 21,
-                                       101};
+    static constexpr TLevelTraits Hard{.territory = true,
+                                       .lookLimit = TFieldModel::CellCount,
+                                       .reactionMs = 0,
+                                       .reactionSpreadMs = 0,
+                                       .wrongTurn = 0.0,
+                                       .lateTurn = 0.0,
+                                       .lateTurnPixels = 0,
+                                       .wander = 0.0,
+                                       .secondBest = 0.0,
+                                       .jetUse = 1.0,
+                                       .bonusReach = 20,
+                                       .avoidOpponent = true,
+                                       .aloneInterval = 41,
+                                       .openInterval = 21,
+                                       .separatedInterval = 101};
     switch (level) {
     case TComputerLevel::Easy: return Easy;
     case TComputerLevel::Hard: return Hard;
