@@ -44,7 +44,7 @@ void setUpScoreDisplay(TRCADigital &display)
 
 } // namespace
 
-class TRCADigitalTest : public QObject
+class tst_TRCADigital : public QObject
 {
     Q_OBJECT
 
@@ -399,5 +399,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TRCADigitalTest)
-#include "TRCADigitalTest.moc"
+QTEST_MAIN(tst_TRCADigital)
+#include "tst_TRCADigital.moc"

@@ -45,7 +45,7 @@ int ShowHelp(THelpwindow &help, const std::function<void(THelpwindow &)> &answer
 
 } // namespace
 
-class THelpwindowTest : public QObject
+class tst_THelpwindow : public QObject
 {
     Q_OBJECT
 
@@ -201,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(THelpwindowTest)
-#include "THelpwindowTest.moc"
+QTEST_MAIN(tst_THelpwindow)
+#include "tst_THelpwindow.moc"

@@ -77,7 +77,7 @@ int TopRowOf(const QImage &view, const QColor &ink)
 
 } // namespace
 
-class TestMarquee : public QObject
+class tst_TMarquee : public QObject
 {
     Q_OBJECT
 
@@ -446,5 +446,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMarquee)
-#include "tst_marquee.moc"
+QTEST_MAIN(tst_TMarquee)
+#include "tst_TMarquee.moc"

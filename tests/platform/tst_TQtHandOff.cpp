@@ -1,9 +1,9 @@
 // The hand-off through Qt's event loop, alone and under a real threaded timer.
 
-#include "platform/TQtHandOff.h"
 #include "components/TThreadedTimer.h"
 #include "platform/Failure.h"
 #include "platform/FailureReport.h"
+#include "platform/TQtHandOff.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -34,7 +34,7 @@ std::unique_ptr<TThreadedTimer> MakeTimer()
 
 } // namespace
 
-class TQtHandOffTest : public QObject
+class tst_TQtHandOff : public QObject
 {
     Q_OBJECT
 
@@ -219,5 +219,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TQtHandOffTest)
-#include "TQtHandOffTest.moc"
+QTEST_GUILESS_MAIN(tst_TQtHandOff)
+#include "tst_TQtHandOff.moc"

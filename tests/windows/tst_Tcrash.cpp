@@ -38,7 +38,7 @@ QLabel *Picture(Tcrash &crash)
 
 } // namespace
 
-class TcrashTest : public QObject
+class tst_Tcrash : public QObject
 {
     Q_OBJECT
 
@@ -145,5 +145,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TcrashTest)
-#include "TcrashTest.moc"
+QTEST_MAIN(tst_Tcrash)
+#include "tst_Tcrash.moc"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QTest>
 
-class TestAboutBox : public QObject
+class tst_TAboutBox : public QObject
 {
     Q_OBJECT
 
@@ -92,5 +92,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAboutBox)
-#include "tst_aboutbox.moc"
+QTEST_MAIN(tst_TAboutBox)
+#include "tst_TAboutBox.moc"
