@@ -1,20 +1,13 @@
 #include "app/TForm1.h"
 
 #include "app/TFieldView.h"
-#include "app/TWindowHost.h"
 #include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
-#include "computer/TComputerPlayer.h"
-#include "game/Rules.h"
-#include "game/TPilot.h"
+#include "game/TGame.h"
 #include "halloffame/TForm3.h"
 #include "input/TGamepads.h"
 #include "platform/FailureReport.h"
-#include "platform/TMediaCommands.h"
-#include "platform/TProfileFile.h"
 #include "platform/WindowLook.h"
-#include "settings/ComputerSection.h"
-#include "settings/SoundSection.h"
 #include "settings/TSettings.h"
 #include "windows/TAboutBox.h"
 #include "windows/THelpwindow.h"
@@ -29,13 +22,14 @@
 #include <QStyle>
 #include <QThread>
 
-#include <chrono>
+#include <optional>
 
 namespace {
 
-constexpr int ClientWidth = 695;
-constexpr int ClientHeight = 553;
+// The client area: the field, and the side panel right of it.
 constexpr int PanelWidth = 92;
+constexpr int ClientWidth = TFieldSurface::Width + PanelWidth;
+constexpr int ClientHeight = TFieldSurface::Height;
 
 QImage Picture(const char *name)
 {
@@ -49,23 +43,27 @@ template <typename Window> int ShowModal(QWidget *owner)
     return window.exec();
 }
 
+// What the game's display shows now, as the game would tell it.
+TGameEvent DisplayState(const TGame &game, TDisplay which)
+{
+    TGameEvent event;
+    event.kind = TGameEvent::Kind::Panel;
+    event.display = which;
+    event.value = game.Display(which).Value();
+    event.visible = game.Display(which).Visible();
+    return event;
+}
+
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
+TForm1::TForm1(TGame &shownGame, QWidget *parent)
     : QMainWindow(parent)
-    , Label1(field, FieldColour::Yellow, false)
-    , Label2(field, FieldColour::Black, true)
-    , gameover(field, Picture("gameover"), false)
-    , media(std::make_unique<TMediaCommands>())
-    , soundOn(SoundSection::Read(TProfileFile::Settings()))
-    , host(std::make_unique<TWindowHost>(*this))
+    , game(shownGame)
 {
     setWindowTitle(QStringLiteral("Zandrix II"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     // A single fixed border: no maximising.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
-
-    gameover.setTop(48);
 
     auto *client = new QWidget(this);
     client->setFixedSize(ClientWidth, ClientHeight);
@@ -75,21 +73,17 @@ TForm1::TForm1(QWidget *parent)
     client->setPalette(black);
     setCentralWidget(client);
 
-    fieldView = new TFieldView(field, client);
+    fieldView = new TFieldView(game.field, client);
     fieldView->move(0, 0);
-    field.onChanged = [view = fieldView](const QRect &rect) { view->update(rect); };
+    game.field.onChanged = [view = fieldView](const QRect &rect) { view->update(rect); };
 
     CreateSidePanel();
     CreateMenu();
-
-    // The movement timers as the window stores them: disabled, 51 ms, above normal priority.
-    for (TThreadedTimer *timer : {&hiresTimer1, &hiresTimer2}) {
-        timer->setEnabled(false);
-        timer->setInterval(Rules::StartInterval);
-        timer->setThreadPriority(tpHigher);
-    }
-    hiresTimer1.setOnTimer([this](TThreadedTimer *) { hiresTimer1Timer(&hiresTimer1); });
-    hiresTimer2.setOnTimer([this](TThreadedTimer *) { HiResTimer2Timer(&hiresTimer2); });
+    for (std::size_t i = 0; i < displays.size(); ++i)
+        Show(DisplayState(game, static_cast<TDisplay>(i)));
+    ShowState(game.State());
+    connect(&game, &TGame::happened, this, &TForm1::Show);
+    connect(&game, &TGame::stateChanged, this, &TForm1::ShowState);
 
     // Leaving the game for another program in the middle of a round pauses it.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -97,38 +91,25 @@ TForm1::TForm1(QWidget *parent)
             RunReporting([this] { ApplicationDeactivate(this); });
     });
 
-    Timer1.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, [this] { RunReporting([this] { Timer1Timer(&Timer1); }); });
-
     // Fixed size, centred on the screen once the layout has given the window its real size.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     CentreOnScreen(*this);
     fieldView->setFocus();
     ConnectGamepads();
-
-    FormCreate(this);
 }
 
 TForm1::~TForm1()
 {
-    // Nothing may call into the window while its members go away.
-    StopTimers();
-}
-
-void TForm1::StopTimers()
-{
-    Timer1.stop();
-    hiresTimer1.setEnabled(false);
-    hiresTimer2.setEnabled(false);
+    // The game may outlive its window: it tells this window nothing more.
+    disconnect(&game, nullptr, this, nullptr);
+    game.field.onChanged = nullptr;
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // Closing ends the program at once, in the middle of a game too: no tick still on its way may
-    // go on playing (and open a crash window) while the program winds down.
-    StopTimers();
-    running = false;
+    // Closing ends the program at once, in the middle of a game too.
+    game.End();
     QMainWindow::closeEvent(event);
     // And it ends the program here. Left to Qt, the program ends once Qt finds its last window
     // closed, through a quit that it posts and that any window may still refuse; a close that came
@@ -173,7 +154,7 @@ void TForm1::CreateMenu()
     Settings1 = AddCommand(View, QStringLiteral("Settings"), &TForm1::Settings1Click);
     Sound1 = AddCommand(View, QStringLiteral("Sound"), &TForm1::Sound1Click);
     Sound1->setCheckable(true);
-    Sound1->setChecked(soundOn);
+    Sound1->setChecked(game.SoundOn());
 
     N1 = menuBar()->addMenu(QStringLiteral("?"));
     Help1 = AddCommand(N1, QStringLiteral("Help"), &TForm1::Help1Click, Qt::Key_F12);
@@ -213,6 +194,7 @@ void TForm1::CreateSidePanel()
     digiblue = CreateDisplay("digiblue", {12, 256, 67, 25}, digitsCyan, 1);
     lifebdigi = CreateDisplay("lifebdigi", {12, 288, 65, 21}, cycles, 0);
     jumpdigb = CreateDisplay("jumpdigb", {24, 312, 40, 25}, digitsCyan, 1);
+    displays = {digispeedr, digired, liferdigi, jumpdigr, digispeedb, digiblue, lifebdigi, jumpdigb};
 }
 
 void TForm1::setStartEnabled(bool enabled)
@@ -229,56 +211,28 @@ bool TForm1::StartEnabled() const
     return Start1->isEnabled();
 }
 
-void TForm1::setMedia(std::unique_ptr<TMediaCommands> commands)
+void TForm1::Show(const TGameEvent &event)
 {
-    media = std::move(commands);
-}
-
-void TForm1::setHost(std::unique_ptr<TGameHost> gameHost)
-{
-    host = std::move(gameHost);
-}
-
-void TForm1::StartSound(const QString &path)
-{
-    if (!soundOn)
+    if (event.kind != TGameEvent::Kind::Panel)
         return;
-    media->mciSendString(QStringLiteral("play ") + path);
-    if (!soundsPlaying.contains(path))
-        soundsPlaying.append(path);
+    TRCADigital *display = displays.at(static_cast<std::size_t>(event.display));
+    display->setValue(event.value);
+    display->setVisible(event.visible);
 }
 
-void TForm1::StopSound(const QString &path) noexcept
+void TForm1::ShowState(TRoundState state)
 {
-    // Only a sound that was started is stopped: with the sound off no command goes out at all.
-    if (!soundsPlaying.removeOne(path))
-        return;
-    try {
-        media->mciSendString(QStringLiteral("stop ") + path);
-    } catch (...) {
-        // Not even the memory for the command: the sound plays to its end.
-    }
-}
-
-QString TForm1::SoundPath(const char *file)
-{
-    // The directory of the program file with its trailing separator, then the file name; the
-    // path is passed whole, blanks and all.
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(file);
-}
-
-TPlayerView TForm1::Player(std::uint8_t number)
-{
-    if (number == 1)
-        return {1,         reddir,      redx,     redy,       hiresTimer1,      redscore,           redlives,
-                *jumpdigr, *digispeedr, *digired, *liferdigi, FieldColour::Red, Rules::RedLivesCell};
-    return {2,         bluedir,     bluex,     bluey,      hiresTimer2,       bluescore,           bluelives,
-            *jumpdigb, *digispeedb, *digiblue, *lifebdigi, FieldColour::Blue, Rules::BlueLivesCell};
-}
-
-TCycleSight TForm1::Sight(std::uint8_t number)
-{
-    return Player(number).Sight(number == 1 || twoplayer);
+    // "Start..." between games, "Pause" while a round is played; the pointer is hidden over a
+    // round being played and while its crash window is open.
+    setStartEnabled(game.StartAllowed());
+    Pause1->setEnabled(game.RoundUnderWay());
+    const bool paused = state == TRoundState::Paused;
+    setWindowTitle(paused ? QStringLiteral("Game paused - F5 to resume...") : QStringLiteral("Zandrix II"));
+    Pause1->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    if (state == TRoundState::Running)
+        centralWidget()->setCursor(Qt::BlankCursor);
+    else if (state != TRoundState::Crashed)
+        centralWidget()->unsetCursor();
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event)
@@ -288,7 +242,7 @@ void TForm1::keyPressEvent(QKeyEvent *event)
     const QString text = event->text();
     RunReporting([&] {
         for (QChar key : text)
-            FormKeyPress(this, key);
+            game.Type(key);
     });
     QMainWindow::keyPressEvent(event);
 }
@@ -298,11 +252,6 @@ void TForm1::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         RunReporting([this] { FormActivate(this); });
-}
-
-void TForm1::FormCreate(QObject *)
-{
-    generator.seed(static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
 void TForm1::FormActivate(QObject *)
@@ -315,65 +264,22 @@ void TForm1::FormActivate(QObject *)
 
 void TForm1::N1Player1Click(QObject *Sender)
 {
-    if (!StartEnabled())
-        return;
-    twoplayer = false;
-    LeaveTheComputer();
-    startgame(Sender);
+    game.Start(TGameMode::OnePlayer, Sender);
 }
 
 void TForm1::N2Players1Click(QObject *Sender)
 {
-    if (!StartEnabled())
-        return;
-    twoplayer = true;
-    LeaveTheComputer();
-    startgame(Sender);
-}
-
-void TForm1::LeaveTheComputer()
-{
-    // The computer steers no more once a game of another kind begins.
-    if (!againstcomputer)
-        return;
-    againstcomputer = false;
-    setPilot(2, nullptr);
+    game.Start(TGameMode::TwoPlayers, Sender);
 }
 
 void TForm1::AgainsttheComputer1Click(QObject *Sender)
 {
-    if (!StartEnabled())
-        return;
-    // A two-player game in every respect, but that the computer steers the blue cycle. Its
-    // level holds for the whole game; its own random draws are seeded from the game's generator,
-    // so that a seeded game with the same events plays the same.
-    twoplayer = true;
-    againstcomputer = true;
-    const TComputerLevel level = ComputerLevelFromText(ComputerSection::Read(TProfileFile::Settings()));
-    setPilot(2, std::make_unique<TComputerPlayer>(level, static_cast<std::uint32_t>(generator())));
-    startgame(Sender);
+    game.Start(TGameMode::AgainstComputer, Sender);
 }
 
-void TForm1::Pause1Click(QObject *)
+void TForm1::Pause1Click(QObject *Sender)
 {
-    if (!Pause1->isEnabled())
-        return;
-    if (!paused) {
-        setWindowTitle(QStringLiteral("Game paused - F5 to resume..."));
-        hiresTimer1.setEnabled(false);
-        hiresTimer2.setEnabled(false);
-        Pause1->setText(QStringLiteral("Resume"));
-        paused = true;
-        centralWidget()->unsetCursor();
-    } else {
-        setWindowTitle(QStringLiteral("Zandrix II"));
-        hiresTimer1.setEnabled(true);
-        if (twoplayer)
-            hiresTimer2.setEnabled(true);
-        Pause1->setText(QStringLiteral("Pause"));
-        paused = false;
-        centralWidget()->setCursor(Qt::BlankCursor);
-    }
+    game.Pause(Sender);
 }
 
 void TForm1::Exitasif1Click(QObject *)
@@ -392,7 +298,7 @@ void TForm1::Settings1Click(QObject *)
     // again (not before it opens: a round that starts while it is open reads them too), and the
     // controllers' buttons are read again at once.
     const auto readAgain = qScopeGuard([this] {
-        newctrls = true;
+        game.BindingsChanged();
         gamepads->ReadMapping();
     });
     ShowModal<TSettings>(this);
@@ -400,24 +306,13 @@ void TForm1::Settings1Click(QObject *)
 
 void TForm1::Sound1Click(QObject *)
 {
-    // In effect at once, even if the choice cannot be kept in the settings file.
-    soundOn = Sound1->isChecked();
-    if (!soundOn) {
-        const QStringList playing = soundsPlaying;
-        for (const QString &path : playing)
-            StopSound(path);
-    }
-    TProfileFile settings = TProfileFile::Settings();
-    SoundSection::Write(settings, soundOn);
+    game.setSoundOn(Sound1->isChecked());
 }
 
 void TForm1::ApplicationDeactivate(QObject *)
 {
-    // A round being played pauses as F5 pauses it, and stays paused when the player comes back,
-    // until F5. The game's own windows keep the application active, so opening them is not
-    // leaving; nor does anything happen when the game is already paused or between rounds.
-    if (running && !paused && Pause1->isEnabled())
-        Pause1Click(Pause1);
+    // The game's own windows keep the application active, so opening them is not leaving.
+    game.Leave();
 }
 
 void TForm1::Help1Click(QObject *)
@@ -430,16 +325,13 @@ void TForm1::About1Click(QObject *)
     ShowModal<TAboutBox>(this);
 }
 
-void TForm1::clearfield()
-{
-    field.FillRect(QRect(0, 0, 800, 600), FieldColour::Black);
-}
-
 void TForm1::ConnectGamepads()
 {
     // A controller's commands go through the very code of the keys, under the same conditions.
     gamepads = std::make_unique<TGamepads>();
-    connect(gamepads.get(), &TGamepads::action, this,
-            [this](std::uint8_t player, TPlayerAction action) { RunReporting([&] { Act(player, action); }); });
+    connect(gamepads.get(), &TGamepads::action, this, [this](std::uint8_t number, TPlayerAction action) {
+        if (const std::optional<TPlayer> player = PlayerNumbered(number))
+            RunReporting([&] { game.Act(*player, action); });
+    });
     connect(gamepads.get(), &TGamepads::pause, this, [this] { RunReporting([this] { Pause1Click(Pause1); }); });
 }

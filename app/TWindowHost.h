@@ -2,20 +2,25 @@
 
 #include "game/TGameHost.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 // The game's host in the program: the real crash window and hall of fame, owned by the main
 // window while they are shown, and the settings file.
 class TWindowHost : public TGameHost
 {
 public:
-    explicit TWindowHost(QWidget &owner);
-
     void ShowCrash(QObject *Sender, const QString &msg) override;
     void RecordOnePlayer(QObject *Sender, std::int32_t score) override;
     void RecordTwoPlayers(QObject *Sender, const QString &player, std::int32_t score) override;
     QStringList ReadBindings() override;
+    QString ReadComputerLevel() override;
+    bool ReadSoundOn() override;
+    void WriteSoundOn(bool on) override;
+
+    // The window that owns the windows this host shows: the main window, once there is one.
+    void setOwner(QWidget *window) { owner = window; }
 
 private:
-    QWidget &owner;
+    QPointer<QWidget> owner;
 };

@@ -1,5 +1,10 @@
+#include "app/ProgramParts.h"
 #include "app/TForm1.h"
+#include "app/TWindowHost.h"
+#include "game/TGame.h"
 #include "platform/ErrorDisplay.h"
+
+#include <chrono>
 
 int main(int argc, char *argv[])
 {
@@ -10,7 +15,13 @@ int main(int argc, char *argv[])
     TApplication::setDesktopFileName(QStringLiteral("org.zandrix.Zandrix2"));
     InstallErrorBoxReporter();
 
-    TForm1 Form1;
+    // The game's random draws are seeded from the clock, once, as the main window is made.
+    auto host = std::make_unique<TWindowHost>();
+    TWindowHost &windows = *host;
+    const auto seed = static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    TGame game(ProgramParts(std::move(host), seed));
+    TForm1 Form1(game);
+    windows.setOwner(&Form1);
     Form1.show();
     return TApplication::exec();
 }

@@ -1,10 +1,11 @@
 #include "bench/ComputerBench.h"
 
-#include "app/TForm1.h"
 #include "bench/Clocks.h"
 #include "bench/ResultTable.h"
 #include "bench/Samples.h"
 #include "computer/TComputerPlayer.h"
+#include "game/TDrivenTicks.h"
+#include "game/TGame.h"
 #include "game/TGameHost.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/TMediaCommands.h"
@@ -49,6 +50,9 @@ public:
     void RecordOnePlayer(QObject *, std::int32_t) override {}
     void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
     QStringList ReadBindings() override { return QStringList(10); }
+    QString ReadComputerLevel() override { return {}; }
+    bool ReadSoundOn() override { return false; }
+    void WriteSoundOn(bool) override {}
 };
 
 class Silence final : public TMediaCommands
@@ -178,10 +182,8 @@ private:
     std::uint16_t fixed;
 };
 
-// The main window with its timers held: they never tick on their own, and the bench calls their
-// handlers in the order they fall due in simulated milliseconds, as the timers would have: a
-// movement timer's next tick comes its interval after its handler (or its start), the bonus timer's
-// its interval after it was started.
+// A game without a window in simulated time: its clocks deliver each tick when it falls due, as
+// the real timers would have (see TDrivenTicks).
 class SimulatedGame
 {
 public:
@@ -191,78 +193,47 @@ public:
         double seconds = 0.0;
     };
 
-    SimulatedGame()
+    // A new game of its own seed, with its pilots (none: that cycle is the keys', and nobody
+    // presses them).
+    void StartGame(bool twoPlayers, std::uint32_t seed, std::unique_ptr<TPilot> red, std::unique_ptr<TPilot> blue)
     {
-        form.hiresTimer1.setOnTimer({});
-        form.hiresTimer2.setOnTimer({});
-        QObject::disconnect(&form.Timer1, &QTimer::timeout, &form, nullptr);
-        form.setMedia(std::make_unique<Silence>());
-        form.setHost(std::make_unique<QuietHost>());
+        TGameParts parts;
+        parts.host = std::make_unique<QuietHost>();
+        parts.media = std::make_unique<Silence>();
+        auto ticks = std::make_unique<TDrivenTicks>();
+        clock = ticks.get();
+        parts.ticks = std::move(ticks);
+        parts.seed = seed;
+        game = std::make_unique<TGame>(std::move(parts));
+        game->setPilot(TPlayer::Red, std::move(red));
+        game->setPilot(TPlayer::Blue, std::move(blue));
+        game->Start(twoPlayers ? TGameMode::TwoPlayers : TGameMode::OnePlayer);
     }
-
-    TForm1 form;
-
-    void StartGame(bool twoPlayers, std::uint32_t seed)
-    {
-        form.generator.seed(seed);
-        if (twoPlayers)
-            form.N2Players1Click(form.N2Players1);
-        else
-            form.N1Player1Click(form.N1Player1);
-        Reschedule(-1, true);
-    }
-    bool GameOver() const { return form.redlives == 0 || form.bluelives == 0; }
+    bool GameOver() const { return game->State() == TRoundState::GameOver; }
 
     // Plays until a crash or the cap; a round at the cap is ended as if red had crashed.
     RoundEnd PlayRound(std::int64_t capMs)
     {
-        const std::int64_t start = now;
-        for (;;) {
-            int next = 1;
-            for (int timer : {2, 0})
-                if (due[static_cast<std::size_t>(timer)] < due[static_cast<std::size_t>(next)])
-                    next = timer;
-            if (due[static_cast<std::size_t>(next)] == Never || due[static_cast<std::size_t>(next)] - start > capMs) {
-                now = start + capMs;
-                form.gehdie(nullptr, 1);
-                Reschedule(-1, true);
-                return {0, static_cast<double>(capMs) / 1000.0};
-            }
-            now = due[static_cast<std::size_t>(next)];
-            const std::uint8_t red = form.redlives;
-            const std::uint8_t blue = form.bluelives;
-            switch (next) {
-            case 0: form.Timer1Timer(&form.Timer1); break;
-            case 1: form.hiresTimer1Timer(&form.hiresTimer1); break;
-            default: form.HiResTimer2Timer(&form.hiresTimer2); break;
-            }
-            const bool crashed = form.redlives != red || form.bluelives != blue;
-            Reschedule(next, crashed);
-            if (crashed)
-                return {form.redlives != red ? 1 : 2, static_cast<double>(now - start) / 1000.0};
-        }
+        const std::int64_t start = clock->Now();
+        const std::uint8_t red = game->redlives;
+        const std::uint8_t blue = game->bluelives;
+        while (clock->RunNext(start + capMs))
+            if (game->redlives != red || game->bluelives != blue)
+                return {game->redlives != red ? 1 : 2, static_cast<double>(clock->Now() - start) / 1000.0};
+        // Red's cycle, steered by nobody for one tick, runs off the field.
+        std::unique_ptr<TPilot> pilot = game->setPilot(TPlayer::Red, nullptr);
+        game->redx = OffTheField;
+        game->Tick(TClock::Red);
+        if (pilot)
+            pilot->NewRound();
+        game->setPilot(TPlayer::Red, std::move(pilot));
+        return {0, static_cast<double>(capMs) / 1000.0};
     }
 
 private:
-    // After a handler: which timers run, and when each is due next. A crash restarts all of them
-    // (the next round's start).
-    void Reschedule(int ticked, bool restarted)
-    {
-        const std::array<bool, 3> on{form.Timer1.isActive(), form.hiresTimer1.Enabled(), form.hiresTimer2.Enabled()};
-        const std::array<std::int64_t, 3> interval{form.Timer1.interval(), form.hiresTimer1.Interval(),
-                                                   form.hiresTimer2.Interval()};
-        for (std::size_t timer = 0; timer < 3; ++timer) {
-            if (!on[timer])
-                due[timer] = Never;
-            else if (static_cast<int>(timer) == ticked || restarted || !wasOn[timer])
-                due[timer] = now + interval[timer];
-            wasOn[timer] = on[timer];
-        }
-    }
-
-    std::int64_t now = 0;
-    std::array<std::int64_t, 3> due{Never, Never, Never};
-    std::array<bool, 3> wasOn{};
+    static constexpr std::uint16_t OffTheField = 30000;
+    std::unique_ptr<TGame> game;
+    TDrivenTicks *clock = nullptr;
 };
 
 std::uint32_t Seed(int series, int game, int role)
@@ -303,11 +274,11 @@ void Play(Duel &duel, int series, int rounds, DecisionTimes &times, std::int64_t
     for (int index = 0; played < rounds; ++index) {
         const bool swapped = index % 2 == 1;
         const int firstColour = swapped ? 2 : 1;
-        game.form.setPilot(static_cast<std::uint8_t>(firstColour),
-                           Timed(duel.first, Seed(series, index, 1), times, fixedInterval));
-        game.form.setPilot(static_cast<std::uint8_t>(3 - firstColour),
-                           Timed(duel.second, Seed(series, index, 2), times, fixedInterval));
-        game.StartGame(true, Seed(series, index, 0));
+        std::unique_ptr<TPilot> first = Timed(duel.first, Seed(series, index, 1), times, fixedInterval);
+        std::unique_ptr<TPilot> second = Timed(duel.second, Seed(series, index, 2), times, fixedInterval);
+        if (swapped)
+            std::swap(first, second);
+        game.StartGame(true, Seed(series, index, 0), std::move(first), std::move(second));
         while (played < rounds && !game.GameOver()) {
             const SimulatedGame::RoundEnd end = game.PlayRound(capMs);
             ++played;
@@ -343,9 +314,7 @@ void Play(Alone &alone, int series, int rounds, DecisionTimes &times)
     SimulatedGame game;
     int played = 0;
     for (int index = 0; played < rounds; ++index) {
-        game.form.setPilot(1, Timed(alone.level, Seed(series, index, 1), times));
-        game.form.setPilot(2, nullptr);
-        game.StartGame(false, Seed(series, index, 0));
+        game.StartGame(false, Seed(series, index, 0), Timed(alone.level, Seed(series, index, 1), times), nullptr);
         while (played < rounds && !game.GameOver()) {
             const SimulatedGame::RoundEnd end = game.PlayRound(AloneCapMs);
             ++played;

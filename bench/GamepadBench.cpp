@@ -1,5 +1,10 @@
 #include "bench/GamepadBench.h"
 
+#include "app/ProgramParts.h"
+#include "app/TWindowHost.h"
+#include "game/TDrivenTicks.h"
+#include "game/TGame.h"
+
 #include "bench/Clocks.h"
 #include "bench/ResultTable.h"
 #include "bench/Samples.h"
@@ -259,16 +264,28 @@ LatencyRow MeasureWakeFloor(const QString &node, int presses)
     return row;
 }
 
-// An idle window, as between games.
+// An idle game and its window, as between games; with the cycles' ticks held, if asked.
 class IdleWindow
 {
 public:
-    IdleWindow()
+    explicit IdleWindow(bool held = false)
+        : game(Parts(held))
+        , form(game)
     {
         form.show();
         RunEvents(milliseconds(100));
     }
+    TGame game;
     TForm1 form;
+
+private:
+    static TGameParts Parts(bool held)
+    {
+        TGameParts parts = ProgramParts(std::make_unique<TWindowHost>(), 1);
+        if (held)
+            parts.ticks = std::make_unique<TDrivenTicks>();
+        return parts;
+    }
 };
 
 } // namespace
@@ -312,21 +329,17 @@ int RunGamepadBench(int argc, char **argv, bool quick)
     }
     latencyRows.push_back(MeasureWakeFloor(configHome.filePath(QStringLiteral("floor")), presses));
     {
-        IdleWindow window;
-        TForm1 &form = window.form;
-        form.hiresTimer1.setOnTimer({});
-        form.hiresTimer2.setOnTimer({});
-        form.N2Players1Click(form.N2Players1);
-        form.Timer1.stop();
+        IdleWindow window(true);
+        window.form.N2Players1Click(window.form.N2Players1);
         BenchPad pad(*hub, configHome.filePath(QStringLiteral("pad3")));
-        // Jumps without jets: Act runs in full and moves nothing.
-        form.jumpdigr->setValue(0);
+        // Jumps without jets: the action runs in full and moves nothing.
+        window.game.Display(TDisplay::RedJets).setValue(0);
         latencyRows.push_back(MeasureLatency("round under way, cycles held", *hub, pad, presses, [] {}));
     }
     {
         TimingBench game;
         BenchPad pad(*hub, configHome.filePath(QStringLiteral("pad4")));
-        game.Form().jumpdigr->setValue(0);
+        game.Game().Display(TDisplay::RedJets).setValue(0);
         const milliseconds span(presses * 8);
         latencyRows.push_back(MeasureLatency("both cycles running (51 ms, threaded timers)", *hub, pad, presses,
                                              [&] { game.Measure(Driver::Threaded, 51, milliseconds(0), span); }));

@@ -1,5 +1,8 @@
 #include "bench/TimingBench.h"
 
+#include "app/ProgramParts.h"
+#include "app/TWindowHost.h"
+
 #include "bench/Clocks.h"
 #include "game/Headings.h"
 
@@ -41,7 +44,7 @@ const char *DriverName(Driver driver)
 }
 
 TimingBench::Lane::Lane(Serpentine steering, std::uint16_t &headX, std::uint16_t &headY, std::uint8_t &dir, QChar left,
-                        QChar right, TThreadedTimer &movement, void (TForm1::*tick)(QObject *), WakeProbe &watch)
+                        QChar right, TThreadedTimer &movement, TClock tick, WakeProbe &watch)
     : path(steering)
     , x(headX)
     , y(headY)
@@ -49,7 +52,7 @@ TimingBench::Lane::Lane(Serpentine steering, std::uint16_t &headX, std::uint16_t
     , leftKey(left)
     , rightKey(right)
     , timer(movement)
-    , handler(tick)
+    , clock(tick)
     , probe(watch)
 {
 }
@@ -96,24 +99,26 @@ void RunEvents(std::chrono::milliseconds duration)
 }
 
 TimingBench::TimingBench()
-    : red(Serpentine(RedBand), form.redx, form.redy, form.reddir, QLatin1Char(RedLeft), QLatin1Char(RedRight),
-          form.hiresTimer1, &TForm1::hiresTimer1Timer, probes[0])
-    , blue(Serpentine(BlueBand), form.bluex, form.bluey, form.bluedir, QLatin1Char(BlueLeft), QLatin1Char(BlueRight),
-           form.hiresTimer2, &TForm1::HiResTimer2Timer, probes[1])
+    : game(ProgramParts(std::make_unique<TWindowHost>(), 1))
+    , ticks(static_cast<TTimerTicks &>(game.Ticks()))
+    , form(game)
+    , red(Serpentine(RedBand), game.redx, game.redy, game.reddir, QLatin1Char(RedLeft), QLatin1Char(RedRight),
+          ticks.hiresTimer1, TClock::Red, probes[0])
+    , blue(Serpentine(BlueBand), game.bluex, game.bluey, game.bluedir, QLatin1Char(BlueLeft), QLatin1Char(BlueRight),
+           ticks.hiresTimer2, TClock::Blue, probes[1])
 {
     form.show();
     form.activateWindow();
     RunEvents(std::chrono::milliseconds(100));
 
-    form.twoplayer = true;
-    form.startgame(nullptr);
+    game.Start(TGameMode::TwoPlayers);
     // No bonuses: a label would land on the serpentines, and collecting one restarts this timer.
-    form.Timer1.stop();
-    form.leftkeya = QString(QLatin1Char(RedLeft));
-    form.rightkeya = QString(QLatin1Char(RedRight));
-    form.leftkeyb = QString(QLatin1Char(BlueLeft));
-    form.rightkeyb = QString(QLatin1Char(BlueRight));
-    for (QString *unused : {&form.fasta, &form.slowa, &form.jumpa, &form.fastb, &form.slowb, &form.jumpb})
+    ticks.Timer1.stop();
+    game.leftkeya = QString(QLatin1Char(RedLeft));
+    game.rightkeya = QString(QLatin1Char(RedRight));
+    game.leftkeyb = QString(QLatin1Char(BlueLeft));
+    game.rightkeyb = QString(QLatin1Char(BlueRight));
+    for (QString *unused : {&game.fasta, &game.slowa, &game.jumpa, &game.fastb, &game.slowb, &game.jumpb})
         unused->clear();
 
     for (Lane *lane : lanes) {
@@ -132,7 +137,7 @@ TimingBench::~TimingBench()
 RowResult TimingBench::Measure(Driver driver, std::uint16_t interval, std::chrono::milliseconds warmUp,
                                std::chrono::milliseconds span)
 {
-    form.clearfield();
+    game.playfield.clearfield();
     PlaceCycles();
     RunEvents(std::chrono::milliseconds(50));
 
@@ -203,7 +208,7 @@ void TimingBench::Tick(Lane &lane)
     }
     lane.lastStart = start;
     Steer(lane);
-    (form.*lane.handler)(nullptr);
+    game.Tick(lane.clock);
     lane.lastEnd = MonotonicNs();
     if (recording)
         lane.series.run.Add(Microseconds(lane.lastEnd - start));
@@ -212,13 +217,13 @@ void TimingBench::Tick(Lane &lane)
 void TimingBench::Steer(Lane &lane)
 {
     if (lane.path.UsedUp(lane.y)) {
-        form.clearfield();
+        game.playfield.clearfield();
         PlaceCycles();
     }
     const int turns = lane.path.TurnsBefore(lane.x, lane.y, lane.heading);
     for (int i = 0; i < std::abs(turns); ++i) {
         QChar key = turns > 0 ? lane.leftKey : lane.rightKey;
-        form.FormKeyPress(nullptr, key);
+        game.Type(key);
     }
 
     // Should the path ever lead into a wall, the crash window would stop the measurement: start
@@ -226,10 +231,10 @@ void TimingBench::Steer(Lane &lane)
     std::uint16_t x = lane.x;
     std::uint16_t y = lane.y;
     Advance(x, y, lane.heading, 1);
-    const std::uint32_t ahead = form.GetPixel(x, y);
+    const std::uint32_t ahead = game.GetPixel(x, y);
     if (ahead != FieldColour::Black && ahead != FieldColour::Yellow) {
         ++rescues;
-        form.clearfield();
+        game.playfield.clearfield();
         PlaceCycles();
     }
 }

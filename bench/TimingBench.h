@@ -4,6 +4,8 @@
 #include "bench/Samples.h"
 #include "bench/Serpentine.h"
 #include "bench/WakeProbe.h"
+#include "game/TGame.h"
+#include "game/TTimerTicks.h"
 
 #include <QTimer>
 
@@ -69,7 +71,7 @@ struct RowResult : TickSeries
     void Merge(const RowResult &more);
 };
 
-// Plays a two-player game in the real main window and measures every movement tick. Both cycles
+// Plays a two-player game in the real game and main window and measures every movement tick. Both cycles
 // are steered along serpentines through the game's own key handler, so the real tick handlers
 // run, trails, side panel and all, without ever crashing.
 class TimingBench
@@ -85,6 +87,7 @@ public:
                       std::chrono::milliseconds span);
 
     TForm1 &Form() { return form; }
+    TGame &Game() { return game; }
     // Drives the red cycle alone (the blue one stands): shows what the two cycles' ticks cost
     // each other.
     void SetRedOnly(bool on) { redOnly = on; }
@@ -93,7 +96,7 @@ private:
     struct Lane
     {
         Lane(Serpentine path, std::uint16_t &x, std::uint16_t &y, std::uint8_t &heading, QChar leftKey, QChar rightKey,
-             TThreadedTimer &timer, void (TForm1::*handler)(QObject *), WakeProbe &probe);
+             TThreadedTimer &timer, TClock clock, WakeProbe &probe);
 
         Serpentine path;
         std::uint16_t &x;
@@ -102,7 +105,7 @@ private:
         QChar leftKey;
         QChar rightKey;
         TThreadedTimer &timer;
-        void (TForm1::*handler)(QObject *);
+        TClock clock;
         WakeProbe &probe;
         QTimer qtTimer;
         std::int64_t lastStart = 0;
@@ -117,8 +120,10 @@ private:
     void Start(Driver driver, std::uint16_t interval);
     void StopAll();
 
-    // Declared before the window: a probe must outlive the timer it watches.
+    // Declared before the game: a probe must outlive the timer it watches.
     std::array<WakeProbe, 2> probes;
+    TGame game;
+    TTimerTicks &ticks;
     TForm1 form;
     Lane red;
     Lane blue;

@@ -29,9 +29,9 @@ constexpr int BonusApproach = 12;
 constexpr int PlanCellsPerTick = 700;
 constexpr int QuickReach = 160;
 
-std::uint32_t TrailColour(std::uint8_t player)
+std::uint32_t TrailColour(TPlayer player)
 {
-    return player == 1 ? FieldColour::Red : FieldColour::Blue;
+    return player == TPlayer::Red ? FieldColour::Red : FieldColour::Blue;
 }
 
 std::uint8_t Turned(std::uint8_t heading, int by)

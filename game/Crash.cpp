@@ -1,9 +1,7 @@
 // A crash ends the round for both players; when either has no cycles left the game is over and
 // the scores go to the hall of fame.
-#include "app/TForm1.h"
-#include "components/TRCADigital.h"
 #include "game/Rules.h"
-#include "game/TGameHost.h"
+#include "game/TGame.h"
 #include "platform/FailureReport.h"
 
 namespace {
@@ -11,16 +9,15 @@ constexpr const char *Explosion = "explode.wav";
 constexpr const char *Applause = "applaus.wav";
 } // namespace
 
-void TForm1::crashed(QObject *Sender, const QString &msg)
+void TGame::crashed(QObject *Sender, const QString &msg)
 {
     Host().ShowCrash(Sender, msg);
 }
 
-void TForm1::gehdie(QObject *Sender, std::uint8_t player)
+void TGame::gehdie(QObject *Sender, TPlayer player)
 {
     EndRound();
-    if (player == 1 || player == 2)
-        LoseCycle(Sender, Player(player), Player(player == 1 ? 2 : 1));
+    LoseCycle(Sender, Player(player), Player(Opponent(player)));
     clearfield();
 
     if (redlives > 0 && bluelives > 0) {
@@ -30,49 +27,63 @@ void TForm1::gehdie(QObject *Sender, std::uint8_t player)
     GameOver(Sender);
 }
 
-void TForm1::EndRound()
+void TGame::EndRound()
 {
     // An uncollected bonus is lost: its black copy erases it.
-    Label2.setCaption(Label1.Caption());
-    Label2.setLeft(bonusx);
-    Label2.setTop(bonusy);
-    Label1.Hide();
+    playfield.EraseBonus(bonusx, bonusy);
+    TGameEvent lost;
+    lost.kind = TGameEvent::Kind::BonusErased;
+    lost.x = bonusx;
+    lost.y = bonusy;
+    Tell(lost);
 
-    Timer1.stop();
-    hiresTimer1.setEnabled(false);
-    hiresTimer2.setEnabled(false);
-    // The round is over now. A key typed just as the crash window closes can reach the main
-    // window before the crash is dealt with; it must not set a cycle moving again.
-    running = false;
+    StopClocks();
+    // The round is over now. A key typed just as the crash window closes can reach the game before
+    // the crash is dealt with; it must not set a cycle moving again.
+    setState(TRoundState::Crashed);
+    TGameEvent end;
+    end.kind = TGameEvent::Kind::RoundEnd;
+    end.checksum = field.Checksum();
+    Tell(end);
 }
 
-void TForm1::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlayerView &opponent)
+void TGame::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlayerView &opponent)
 {
     --crashing.lives;
-    const QString who = againstcomputer && crashing.number == 2 ? QStringLiteral("Computer")
-                                                                : QStringLiteral("Player %1").arg(crashing.number);
+    TGameEvent lives;
+    lives.kind = TGameEvent::Kind::Lives;
+    lives.player = crashing.player;
+    lives.lives = crashing.lives;
+    Tell(lives);
+    const QString who = againstcomputer && crashing.player == TPlayer::Blue
+                            ? QStringLiteral("Computer")
+                            : QStringLiteral("Player %1").arg(Number(crashing.player));
     {
         // The explosion sounds while the crash window is open.
         const PlayingSound explosion(*this, Explosion);
         crashed(Sender, QStringLiteral("%1 crashed! %2 Cycles left...").arg(who).arg(crashing.lives));
     }
     opponent.score = WrappingAdd(opponent.score, Rules::CrashPoints);
-    digired->setValue(redscore);
-    digiblue->setValue(bluescore);
+    TGameEvent points;
+    points.kind = TGameEvent::Kind::Score;
+    points.player = opponent.player;
+    points.score = opponent.score;
+    Tell(points);
+    Display(TDisplay::RedScore).setValue(redscore);
+    Display(TDisplay::BlueScore).setValue(bluescore);
     crashing.ShowLives();
 }
 
-void TForm1::GameOver(QObject *Sender)
+void TGame::GameOver(QObject *Sender)
 {
     // Against the computer the two scores stay beside the game-over picture: they are the result,
     // and no hall of fame keeps them.
-    for (TRCADigital *display : {digispeedr, digispeedb, lifebdigi, liferdigi})
-        display->hide();
-    for (TRCADigital *display : {digired, digiblue})
-        display->setVisible(againstcomputer);
-    Pause1->setEnabled(false);
-    jumpdigr->hide();
-    jumpdigb->hide();
+    for (TDisplay display : {TDisplay::RedSpeed, TDisplay::BlueSpeed, TDisplay::BlueLives, TDisplay::RedLives})
+        Display(display).hide();
+    for (TDisplay display : {TDisplay::RedScore, TDisplay::BlueScore})
+        Display(display).setVisible(againstcomputer);
+    Display(TDisplay::RedJets).hide();
+    Display(TDisplay::BlueJets).hide();
 
     if (!againstcomputer)
         RecordScores(Sender);
@@ -80,14 +91,24 @@ void TForm1::GameOver(QObject *Sender)
         // The player has won: the applause plays out.
         StartSound(SoundPath(Applause));
 
-    // The new-game commands come back only once the scores are written: a key typed between two
-    // name entries must not start a game inside this one's end.
-    setStartEnabled(true);
-    gameover.Show();
-    centralWidget()->unsetCursor();
+    // A new game may start only once the scores are written: a key typed between two name entries
+    // must not start a game inside this one's end.
+    ShowGameOver(true);
+    for (TPlayer player : BothPlayers) {
+        TGameEvent score;
+        score.kind = TGameEvent::Kind::Score;
+        score.player = player;
+        score.score = Player(player).score;
+        Tell(score);
+    }
+    TGameEvent end;
+    end.kind = TGameEvent::Kind::GameEnd;
+    end.mode = Mode();
+    Tell(end);
+    setState(TRoundState::GameOver);
 }
 
-void TForm1::RecordScores(QObject *Sender)
+void TGame::RecordScores(QObject *Sender)
 {
     // The applause plays while a name is asked for. A score that cannot be recorded is reported,
     // and the game over still completes: the picture shows and the pointer comes back.
@@ -96,9 +117,9 @@ void TForm1::RecordScores(QObject *Sender)
             const PlayingSound applause(*this, Applause);
             Host().RecordOnePlayer(Sender, redscore);
         } else {
-            for (const TPlayerView &player : {Player(1), Player(2)}) {
+            for (TPlayer player : BothPlayers) {
                 const PlayingSound applause(*this, Applause);
-                Host().RecordTwoPlayers(Sender, QStringLiteral("Player %1").arg(player.number), player.score);
+                Host().RecordTwoPlayers(Sender, QStringLiteral("Player %1").arg(Number(player)), Player(player).score);
             }
         }
     } catch (...) {

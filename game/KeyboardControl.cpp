@@ -1,11 +1,9 @@
 // Both players steer from one keyboard: only the typed character counts, compared exactly with
-// the bindings read at the round start. Game controllers and the computer give the same five
-// actions through the same code.
-#include "app/TForm1.h"
-#include "components/TRCADigital.h"
+// the bindings read at the round start. Game controllers, the computer and the network give the
+// same five actions, and all of them go through the gate's one rule of who may act (MayAct).
 #include "game/Headings.h"
 #include "game/Rules.h"
-#include "game/TPilot.h"
+#include "game/TGame.h"
 
 namespace {
 
@@ -14,128 +12,92 @@ bool Matches(const QString &binding, QChar key)
     return binding.size() == 1 && binding.front() == key;
 }
 
-void Jump(const TPlayerView &player)
-{
-    if (player.Jets() <= 0)
-        return;
-    Advance(player.x, player.y, player.dir, Rules::JumpDistance(player.Interval()));
-    player.jets.setValue(player.Jets() - 1);
-}
-
-// Stopping and restarting the timer leaves a wait under way as it is: the new interval applies
-// from the next one. A speed key at a bound still does both, and rewrites the dial.
-void ChangeSpeed(const TPlayerView &player, TPlayerAction action)
-{
-    TThreadedTimer &timer = player.timer;
-    timer.setEnabled(false);
-    const std::uint16_t interval = timer.Interval();
-    if (action == TPlayerAction::Faster && interval >= Rules::FasterFrom)
-        timer.setInterval(static_cast<std::uint16_t>(interval - Rules::SpeedStep));
-    else if (action == TPlayerAction::Slower && interval <= Rules::SlowerUpTo)
-        timer.setInterval(static_cast<std::uint16_t>(interval + Rules::SpeedStep));
-    timer.setEnabled(true);
-    player.dial.setValue(Rules::SpeedDial(timer.Interval()));
-}
-
-// Adding 1 turns left, subtracting 1 turns right; 9 becomes 1 and 0 becomes 8.
-void Turn(const TPlayerView &player, int by)
-{
-    player.dir = Normalised(static_cast<std::uint8_t>(player.dir + by));
-}
-
 } // namespace
 
-void TForm1::Perform(const TPlayerView &player, TPlayerAction action)
+void TGame::Perform(const TPlayerView &player, TPlayerAction action)
 {
+    TGameEvent effect;
+    effect.player = player.player;
     switch (action) {
-    case TPlayerAction::TurnLeft: Turn(player, +1); break;
-    case TPlayerAction::TurnRight: Turn(player, -1); break;
+    case TPlayerAction::TurnLeft:
+    case TPlayerAction::TurnRight:
+        // Adding 1 turns left, subtracting 1 turns right; 9 becomes 1 and 0 becomes 8.
+        player.dir = Normalised(static_cast<std::uint8_t>(player.dir + (action == TPlayerAction::TurnLeft ? 1 : -1)));
+        effect.kind = TGameEvent::Kind::Heading;
+        effect.dir = player.dir;
+        break;
     case TPlayerAction::Faster:
-    case TPlayerAction::Slower: ChangeSpeed(player, action); break;
-    case TPlayerAction::Jump: Jump(player); break;
+    case TPlayerAction::Slower: {
+        // Stopping and restarting the clock leaves a wait under way as it is: the new interval
+        // applies from the next one. A speed key at a bound still does both, and rewrites the dial.
+        TMovementClock &timer = player.timer;
+        timer.setEnabled(false);
+        const std::uint16_t interval = timer.Interval();
+        if (action == TPlayerAction::Faster && interval >= Rules::FasterFrom)
+            timer.setInterval(static_cast<std::uint16_t>(interval - Rules::SpeedStep));
+        else if (action == TPlayerAction::Slower && interval <= Rules::SlowerUpTo)
+            timer.setInterval(static_cast<std::uint16_t>(interval + Rules::SpeedStep));
+        timer.setEnabled(true);
+        effect.kind = TGameEvent::Kind::Speed;
+        effect.interval = timer.Interval();
+        Tell(effect);
+        player.dial.setValue(Rules::SpeedDial(timer.Interval()));
+        return;
     }
-}
-
-bool TForm1::ActionsAct() const
-{
-    // While paused the cycles stand: a command must not move them or set a timer running again.
-    return running && !paused;
-}
-
-void TForm1::Act(std::uint8_t player, TPlayerAction action)
-{
-    if (PilotOf(player))
+    case TPlayerAction::Jump:
+        if (player.Jets() <= 0)
+            return;
+        Advance(player.x, player.y, player.dir, Rules::JumpDistance(player.Interval()));
+        effect.kind = TGameEvent::Kind::Jump;
+        effect.x = player.x;
+        effect.y = player.y;
+        effect.jets = player.Jets() - 1;
+        Tell(effect);
+        player.jets.setValue(player.Jets() - 1);
         return;
-    Command(player, action);
+    }
+    Tell(effect);
 }
 
-void TForm1::Command(std::uint8_t player, TPlayerAction action)
+void TGame::FormKeyPress(QObject *, QChar &Key)
 {
-    // Under the keys' own conditions: player 2 steers and changes speed only in a two-player game
-    // (its jump is tested in every game, where in a one-player game it moves nothing that shows).
-    if (!ActionsAct())
-        return;
-    if (player != 1 && !twoplayer && action != TPlayerAction::Jump)
-        return;
-    Perform(Player(player), action);
+    // Every test stands on its own: a character bound to several actions performs all of them, in
+    // this order.
+    struct Binding
+    {
+        const QString &key;
+        TPlayer player;
+        TPlayerAction action;
+    };
+    const std::array<Binding, 10> bindings{{
+        {jumpa, TPlayer::Red, TPlayerAction::Jump},
+        {jumpb, TPlayer::Blue, TPlayerAction::Jump},
+        {fasta, TPlayer::Red, TPlayerAction::Faster},
+        {slowa, TPlayer::Red, TPlayerAction::Slower},
+        {leftkeya, TPlayer::Red, TPlayerAction::TurnLeft},
+        {rightkeya, TPlayer::Red, TPlayerAction::TurnRight},
+        {leftkeyb, TPlayer::Blue, TPlayerAction::TurnLeft},
+        {rightkeyb, TPlayer::Blue, TPlayerAction::TurnRight},
+        {fastb, TPlayer::Blue, TPlayerAction::Faster},
+        {slowb, TPlayer::Blue, TPlayerAction::Slower},
+    }};
+    for (const Binding &binding : bindings)
+        if (Matches(binding.key, Key))
+            Act(binding.player, binding.action);
 }
 
-void TForm1::FormKeyPress(QObject *, QChar &Key)
+void TGame::Pilot(const TPlayerView &player)
 {
-    if (!ActionsAct())
+    TPilot *pilot = PilotOf(player.player);
+    if (!pilot || state != TRoundState::Running)
         return;
-
-    // Every test stands on its own: a character bound to several actions performs all of them.
-    // A cycle that the computer steers takes no keys.
-    const TPlayerView red = Player(1);
-    const TPlayerView blue = Player(2);
-    const bool redKeys = !PilotOf(1);
-    const bool blueKeys = !PilotOf(2);
-    const auto pressed = [&](const QString &binding, bool keys) { return keys && Matches(binding, Key); };
-    if (pressed(jumpa, redKeys))
-        Perform(red, TPlayerAction::Jump);
-    if (pressed(jumpb, blueKeys))
-        Perform(blue, TPlayerAction::Jump);
-    if (pressed(fasta, redKeys))
-        Perform(red, TPlayerAction::Faster);
-    if (pressed(slowa, redKeys))
-        Perform(red, TPlayerAction::Slower);
-    if (pressed(leftkeya, redKeys))
-        Perform(red, TPlayerAction::TurnLeft);
-    if (pressed(rightkeya, redKeys))
-        Perform(red, TPlayerAction::TurnRight);
-    red.dir = Normalised(red.dir);
-
-    if (!twoplayer)
-        return;
-    if (pressed(leftkeyb, blueKeys))
-        Perform(blue, TPlayerAction::TurnLeft);
-    if (pressed(rightkeyb, blueKeys))
-        Perform(blue, TPlayerAction::TurnRight);
-    blue.dir = Normalised(blue.dir);
-    if (pressed(fastb, blueKeys))
-        Perform(blue, TPlayerAction::Faster);
-    if (pressed(slowb, blueKeys))
-        Perform(blue, TPlayerAction::Slower);
-}
-
-void TForm1::setPilot(std::uint8_t player, std::unique_ptr<TPilot> pilot)
-{
-    pilots.at(player == 1 ? 0 : 1) = std::move(pilot);
-}
-
-TPilot *TForm1::PilotOf(std::uint8_t player) const
-{
-    return pilots.at(player == 1 ? 0 : 1).get();
-}
-
-void TForm1::Pilot(const TPlayerView &player)
-{
-    TPilot *pilot = PilotOf(player.number);
-    if (!pilot || !ActionsAct())
-        return;
-    const std::uint8_t other = player.number == 1 ? 2 : 1;
-    const TPilotActions actions = pilot->Decide(field, Sight(player.number), Sight(other));
-    for (TPlayerAction action : actions)
-        Command(player.number, action);
+    const TPilotActions actions = pilot->Decide(field, Sight(player.player), Sight(Opponent(player.player)));
+    for (TPlayerAction action : actions) {
+        TGameInput input;
+        input.kind = TGameInput::Kind::Action;
+        input.player = player.player;
+        input.action = action;
+        input.actor = TGameInput::Actor::Pilot;
+        Enter(input);
+    }
 }

@@ -1,20 +1,19 @@
 // The movement tick: one pixel per tick, and the colour of that one pixel decides everything.
-#include "app/TForm1.h"
-#include "components/TRCADigital.h"
 #include "game/Headings.h"
 #include "game/Rules.h"
+#include "game/TGame.h"
 
-void TForm1::hiresTimer1Timer(QObject *Sender)
+void TGame::hiresTimer1Timer(QObject *Sender)
 {
-    Step(Sender, Player(1));
+    Step(Sender, Player(TPlayer::Red));
 }
 
-void TForm1::HiResTimer2Timer(QObject *Sender)
+void TGame::HiResTimer2Timer(QObject *Sender)
 {
-    Step(Sender, Player(2));
+    Step(Sender, Player(TPlayer::Blue));
 }
 
-void TForm1::Step(QObject *Sender, const TPlayerView &player)
+void TGame::Step(QObject *Sender, const TPlayerView &player)
 {
     // A cycle that the computer steers is given its commands first, as a player's keys would
     // have given them between the ticks.
@@ -26,13 +25,15 @@ void TForm1::Step(QObject *Sender, const TPlayerView &player)
     // Anything but black or yellow is a wall: either trail, the side panel, the outside (a
     // wrapped coordinate reads as no colour at all).
     if (colour != FieldColour::Black && colour != FieldColour::Yellow) {
-        gehdie(Sender, player.number);
+        TellCycle(TGameEvent::Kind::Crash, player);
+        gehdie(Sender, player.player);
         return;
     }
     if (colour == FieldColour::Yellow)
-        givebonus(Sender, player.number);
+        givebonus(Sender, player.player);
 
     SetPixel(player.x, player.y, player.colour);
     player.score = WrappingAdd(player.score, Rules::StepPoints(player.Interval()));
+    TellCycle(TGameEvent::Kind::Step, player);
     player.scoreDisplay.setValue(player.score);
 }

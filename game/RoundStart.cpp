@@ -1,27 +1,19 @@
 // The round start: one routine for the first round of a game and every later one; only the
 // lives decide whether a new game begins.
-#include "app/TForm1.h"
-#include "components/TRCADigital.h"
 #include "game/Rules.h"
-#include "game/TGameHost.h"
-#include "game/TPilot.h"
+#include "game/TGame.h"
 #include "settings/ControlsSection.h"
 
-#include <array>
-
-void TForm1::startgame(QObject *)
+void TGame::startgame(QObject *)
 {
-    gameover.Hide();
+    ShowGameOver(false);
     clearfield();
-    centralWidget()->setCursor(Qt::BlankCursor);
-    Pause1->setEnabled(true);
-    setStartEnabled(false);
-    Timer1.start();
+    BonusClock().start();
 
-    for (TRCADigital *display : {digispeedr, digired, liferdigi, jumpdigr})
-        display->show();
-    for (TRCADigital *display : {digiblue, digispeedb, lifebdigi, jumpdigb})
-        display->setVisible(twoplayer);
+    for (TDisplay display : {TDisplay::RedSpeed, TDisplay::RedScore, TDisplay::RedLives, TDisplay::RedJets})
+        Display(display).show();
+    for (TDisplay display : {TDisplay::BlueScore, TDisplay::BlueSpeed, TDisplay::BlueLives, TDisplay::BlueJets})
+        Display(display).setVisible(twoplayer);
 
     if (newctrls) {
         // Only the first character of a binding counts; an empty one binds no key.
@@ -33,8 +25,8 @@ void TForm1::startgame(QObject *)
         newctrls = false;
     }
 
-    const TPlayerView red = Player(1);
-    const TPlayerView blue = Player(2);
+    const TPlayerView red = Player(TPlayer::Red);
+    const TPlayerView blue = Player(TPlayer::Blue);
     for (const TPlayerView &player : {red, blue}) {
         player.timer.setInterval(Rules::StartInterval);
         player.dial.setValue(Rules::SpeedDial(player.Interval()));
@@ -49,12 +41,11 @@ void TForm1::startgame(QObject *)
         }
     }
 
-    if (running)
+    if (RoundUnderWay())
         return;
-    running = true;
-    hiresTimer1.setEnabled(true);
+    Clock(TPlayer::Red).setEnabled(true);
     if (twoplayer)
-        hiresTimer2.setEnabled(true);
+        Clock(TPlayer::Blue).setEnabled(true);
 
     // Both cycles start on the same pixel and part on their first ticks; it is never drawn.
     red.dir = Rules::RedStartHeading;
@@ -63,7 +54,16 @@ void TForm1::startgame(QObject *)
         player.x = Rules::StartPosition;
         player.y = Rules::StartPosition;
         player.dial.setValue(Rules::SpeedDial(player.Interval()));
-        if (TPilot *pilot = PilotOf(player.number))
+        if (TPilot *pilot = PilotOf(player.player))
             pilot->NewRound();
     }
+
+    roundStart = Ticks().Now();
+    TGameEvent start;
+    start.kind = TGameEvent::Kind::RoundStart;
+    start.mode = Mode();
+    Tell(start);
+    for (const TPlayerView &player : {red, blue})
+        TellCycle(TGameEvent::Kind::Cycle, player);
+    setState(TRoundState::Running);
 }

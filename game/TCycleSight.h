@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/TPlayer.h"
+
 #include <cstdint>
 
 // What anyone watching the screen can tell of a cycle: where its head is, which way it heads, how
@@ -7,7 +9,7 @@
 // blue cycle stands still, undrawn, in a one-player game). A copy: nothing can be changed through it.
 struct TCycleSight
 {
-    std::uint8_t player = 0; // 1 red, 2 blue
+    TPlayer player = TPlayer::Red;
     std::uint16_t x = 0;
     std::uint16_t y = 0;
     std::uint8_t dir = 0;       // heading 1..8, see Headings.h

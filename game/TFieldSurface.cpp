@@ -168,3 +168,17 @@ void TFieldSurface::Changed(const QRect &rect)
     if (onChanged)
         onChanged(rect);
 }
+
+std::uint64_t TFieldSurface::Checksum() const
+{
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x) {
+            const std::uint32_t colour = GetPixel(x, y);
+            for (int shift = 0; shift < 32; shift += 8) {
+                hash ^= (colour >> shift) & 0xFFu;
+                hash *= 0x100000001b3u;
+            }
+        }
+    return hash;
+}

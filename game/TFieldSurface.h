@@ -110,6 +110,8 @@ public:
     void Repaint(const QRect &rect);
 
     const QImage &Image() const { return image; }
+    // A checksum of every pixel of the field (64-bit FNV-1a over the COLORREF values, row by row).
+    std::uint64_t Checksum() const;
 
     // Told of every changed rectangle, so that a view can update it.
     std::function<void(const QRect &)> onChanged;

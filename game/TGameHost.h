@@ -8,8 +8,8 @@
 class QObject;
 
 // Where the game meets the windows that block and the settings file: showing the crash message,
-// recording the final scores (with the name entry) and reading the key bindings. The main window
-// installs the real one, TWindowHost; the game's tests install one that records.
+// recording the final scores (with the name entry), and every read or write of the settings file
+// the game makes. The program's host is app/TWindowHost; the tests' host records.
 class TGameHost
 {
 public:
@@ -23,4 +23,9 @@ public:
     virtual void RecordTwoPlayers(QObject *Sender, const QString &player, std::int32_t score) = 0;
     // The ten key bindings as stored, in the order of ControlsSection::Bindings.
     virtual QStringList ReadBindings() = 0;
+    // The computer's level as stored ("easy", "normal", "hard").
+    virtual QString ReadComputerLevel() = 0;
+    // Whether the game sounds, as stored; and keeping a new choice.
+    virtual bool ReadSoundOn() = 0;
+    virtual void WriteSoundOn(bool on) = 0;
 };

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <random>
 
-// The state that the main window's handlers share. Every number starts at 0, every flag false and
-// every binding empty, except newctrls: the bindings are read at the first round.
+// The state that the game's handlers share. Every number starts at 0, every flag false and every
+// binding empty, except newctrls: the bindings are read at the first round.
 struct TGameState
 {
     // Heads; unsigned and wrapping, so one step left of column 0 is column 65535 (outside).
@@ -21,15 +21,13 @@ struct TGameState
     bool twoplayer = false;
     // A two-player game in which the computer steers the blue cycle.
     bool againstcomputer = false;
-    bool running = false;
-    bool paused = false;
     bool newctrls = true;
 
     // Key bindings: at most one character each; empty matches no key.
     QString leftkeya, rightkeya, fasta, slowa, jumpa;
     QString leftkeyb, rightkeyb, fastb, slowb, jumpb;
 
-    // The runtime's random generator; seeded from the clock when the main window is created.
+    // The runtime's random generator, seeded when the game is made.
     std::mt19937 generator;
     // A uniform integer in 0..n-1.
     int random(int n);

@@ -1,7 +1,7 @@
 #include "game/TPlayerView.h"
 
-#include "components/TRCADigital.h"
-#include "components/TThreadedTimer.h"
+#include "game/TPanelDisplay.h"
+#include "game/TTickSource.h"
 
 std::uint16_t TPlayerView::Interval() const
 {
@@ -20,5 +20,5 @@ void TPlayerView::ShowLives() const
 
 TCycleSight TPlayerView::Sight(bool inPlay) const
 {
-    return {number, x, y, dir, Interval(), Jets(), inPlay};
+    return {player, x, y, dir, Interval(), Jets(), inPlay};
 }

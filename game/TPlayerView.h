@@ -1,28 +1,29 @@
 #pragma once
 
 #include "game/TCycleSight.h"
+#include "game/TPlayer.h"
 
 #include <cstdint>
 
-class TRCADigital;
-class TThreadedTimer;
+class TMovementClock;
+class TPanelDisplay;
 
 // One player as the handlers of play see it: that player's part of the game state, wherever it
-// lives (the game's variables, the movement timer, the side panel's displays). Red or blue is
-// chosen once, in TForm1::Player(), rather than in every handler.
+// lives (the game's variables, the movement clock, the side panel's values). Red or blue is chosen
+// once, in TGame::Player(), rather than in every handler.
 struct TPlayerView
 {
-    std::uint8_t number; // 1 red, 2 blue
+    TPlayer player;
     std::uint8_t &dir;
     std::uint16_t &x;
     std::uint16_t &y;
-    TThreadedTimer &timer; // its Interval is the step interval
+    TMovementClock &timer; // its Interval is the step interval
     std::int32_t &score;
     std::uint8_t &lives;
-    TRCADigital &jets; // its Value is the count of jump jets
-    TRCADigital &dial;
-    TRCADigital &scoreDisplay;
-    TRCADigital &livesDisplay;
+    TPanelDisplay &jets; // its Value is the count of jump jets
+    TPanelDisplay &dial;
+    TPanelDisplay &scoreDisplay;
+    TPanelDisplay &livesDisplay;
     std::uint32_t colour;   // of the trail
     std::uint8_t livesCell; // the lives strip's cell for no cycles left
 

@@ -16,22 +16,12 @@ namespace {
 
 using Level = TComputerLevel;
 
-// Shows no window and records nothing: rounds follow each other without waiting for anyone.
-class QuietHost : public TGameHost
-{
-public:
-    void ShowCrash(QObject *, const QString &) override {}
-    void RecordOnePlayer(QObject *, std::int32_t) override {}
-    void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
-    QStringList ReadBindings() override { return QStringList(10); }
-};
-
 // Red at `head` with a trail of a few pixels behind it; the given rectangles are blue walls.
 struct Situation
 {
     TFieldSurface field;
-    TCycleSight red{1, 0, 0, 0, Rules::StartInterval, 3, true};
-    TCycleSight blue{2, 20, 530, 7, Rules::StartInterval, 3, true};
+    TCycleSight red{TPlayer::Red, 0, 0, 0, Rules::StartInterval, 3, true};
+    TCycleSight blue{TPlayer::Blue, 20, 530, 7, Rules::StartInterval, 3, true};
 
     Situation(QPoint head, std::uint8_t dir, const QList<QRect> &walls, std::int32_t jets = 3)
     {
@@ -96,19 +86,19 @@ bool Free(const TFieldSurface &field, QPoint p)
 
 // Plays rounds in the window in simulated time: each movement handler is called when its
 // interval says it is due (red first at equal times), until a crash. Returns the loser.
-int PlayRound(TForm1 &form)
+int PlayRound(TGame &game)
 {
-    std::array<std::int64_t, 2> due{form.hiresTimer1.Interval(), form.hiresTimer2.Interval()};
-    const std::uint8_t red = form.redlives, blue = form.bluelives;
+    std::array<std::int64_t, 2> due{game.Clock(TPlayer::Red).Interval(), game.Clock(TPlayer::Blue).Interval()};
+    const std::uint8_t red = game.redlives, blue = game.bluelives;
     for (int ticks = 0; ticks < 400000; ++ticks) {
         const int player = due[0] <= due[1] ? 1 : 2;
         if (player == 1)
-            form.hiresTimer1Timer(&form.hiresTimer1);
+            game.Tick(TClock::Red);
         else
-            form.HiResTimer2Timer(&form.hiresTimer2);
-        if (form.redlives != red || form.bluelives != blue)
-            return form.redlives != red ? 1 : 2;
-        due[player - 1] += (player == 1 ? form.hiresTimer1 : form.hiresTimer2).Interval();
+            game.Tick(TClock::Blue);
+        if (game.redlives != red || game.bluelives != blue)
+            return game.redlives != red ? 1 : 2;
+        due[player - 1] += game.Clock(player == 1 ? TPlayer::Red : TPlayer::Blue).Interval();
     }
     return 0;
 }
@@ -264,13 +254,12 @@ void ComputerTest::hardBeatsEasy()
     int hardWins = 0, rounds = 0;
     for (int game = 0; rounds < 10; ++game) {
         GameRig rig(GameRig::DefaultSeed + static_cast<std::uint32_t>(game));
-        rig.form.setHost(std::make_unique<QuietHost>());
-        const std::uint8_t hard = game % 2 == 0 ? 1 : 2;
-        rig.form.setPilot(hard, std::make_unique<TComputerPlayer>(Level::Hard, 7u + game));
-        rig.form.setPilot(3 - hard, std::make_unique<TComputerPlayer>(Level::Easy, 11u + game));
+        const int hard = game % 2 == 0 ? 1 : 2;
+        rig.game.setPilot(GameRig::PlayerOf(hard), std::make_unique<TComputerPlayer>(Level::Hard, 7u + game));
+        rig.game.setPilot(GameRig::PlayerOf(3 - hard), std::make_unique<TComputerPlayer>(Level::Easy, 11u + game));
         rig.StartTwoPlayers();
-        while (rounds < 10 && rig.form.redlives > 0 && rig.form.bluelives > 0) {
-            const int loser = PlayRound(rig.form);
+        while (rounds < 10 && rig.game.redlives > 0 && rig.game.bluelives > 0) {
+            const int loser = PlayRound(rig.game);
             QVERIFY(loser != 0);
             hardWins += loser != hard ? 1 : 0;
             ++rounds;
@@ -284,20 +273,19 @@ void ComputerTest::gameAgainstTheComputerReplays()
 {
     const auto play = [] {
         GameRig rig(GameRig::DefaultSeed);
-        rig.form.setHost(std::make_unique<QuietHost>());
-        rig.form.setPilot(2, std::make_unique<TComputerPlayer>(Level::Hard, 1234));
+        rig.game.setPilot(TPlayer::Blue, std::make_unique<TComputerPlayer>(Level::Hard, 1234));
         rig.StartTwoPlayers();
         for (int tick = 1; tick <= 3000; ++tick) {
             rig.TickRed();
             rig.TickBlue();
             // Red steers a staircase; a bonus now and then.
             if (tick % 45 == 0)
-                rig.form.Act(1, tick % 90 == 0 ? TPlayerAction::TurnRight : TPlayerAction::TurnLeft);
+                rig.game.Act(TPlayer::Red, tick % 90 == 0 ? TPlayerAction::TurnRight : TPlayerAction::TurnLeft);
             if (tick % 700 == 0)
-                rig.form.Timer1Timer(&rig.form.Timer1);
+                rig.game.Tick(TClock::Bonus);
         }
-        return QStringList{QString::number(rig.form.redscore),          QString::number(rig.form.bluescore),
-                           QString::number(rig.form.redlives),          QString::number(rig.form.bluelives),
+        return QStringList{QString::number(rig.game.redscore),          QString::number(rig.game.bluescore),
+                           QString::number(rig.game.redlives),          QString::number(rig.game.bluelives),
                            QString::number(rig.form.jumpdigb->Value()), rig.FieldChecksum()};
     };
     const QStringList first = play();
@@ -310,12 +298,12 @@ void ComputerTest::gameAgainstTheComputerReplays()
 void ComputerTest::fasterGoesThroughTheKeys()
 {
     GameRig rig;
-    rig.form.setPilot(1, std::make_unique<TComputerPlayer>(Level::Hard, 5));
+    rig.game.setPilot(TPlayer::Red, std::make_unique<TComputerPlayer>(Level::Hard, 5));
     rig.form.N1Player1Click(rig.form.N1Player1);
-    QCOMPARE(rig.form.hiresTimer1.Interval(), Rules::StartInterval);
+    QCOMPARE(rig.game.Clock(TPlayer::Red).Interval(), Rules::StartInterval);
     rig.TickRed();
-    QCOMPARE(rig.form.hiresTimer1.Interval(), std::uint16_t(41));
-    QVERIFY(rig.form.hiresTimer1.Enabled());
+    QCOMPARE(rig.game.Clock(TPlayer::Red).Interval(), std::uint16_t(41));
+    QVERIFY(rig.game.Clock(TPlayer::Red).Enabled());
     QCOMPARE(rig.form.digispeedr->Value(), Rules::SpeedDial(41));
 }
 

@@ -3,6 +3,7 @@
 #include "support/GameRig.h"
 
 #include "components/TRCADigital.h"
+#include "game/Rules.h"
 
 #include <QtTest>
 
@@ -59,40 +60,41 @@ void BonusesTest::placementsStayInRangeAndPayByKind()
     std::array<int, 10> seen{};
 
     for (int i = 0; i < Placements; ++i) {
-        rig.form.Timer1Timer(&rig.form.Timer1);
+        rig.game.Tick(TClock::Bonus);
 
-        const int kind = rig.form.bonuskind;
+        const int kind = rig.game.bonuskind;
         QVERIFY2(kind >= 1 && kind <= 10, qPrintable(QString::number(kind)));
-        QVERIFY(rig.form.bonusx >= 100 && rig.form.bonusx <= 499);
-        QVERIFY(rig.form.bonusy >= 50 && rig.form.bonusy <= 449);
-        QVERIFY(rig.form.Label1.Visible());
-        QCOMPARE(rig.form.Label1.Left(), rig.form.bonusx);
-        QCOMPARE(rig.form.Label1.Top(), rig.form.bonusy);
-        QCOMPARE(rig.form.Label1.Caption(), QString::fromLatin1(Kinds.at(kind - 1).text));
-        QVERIFY(Field.contains(rig.form.Label1.Bounds()));
-        QVERIFY(!rig.form.Timer1.isActive());
-        QVERIFY(rig.form.Timer1.interval() >= 2000 && rig.form.Timer1.interval() <= 19999);
-        minX = std::min<int>(minX, rig.form.bonusx);
-        maxX = std::max<int>(maxX, rig.form.bonusx);
-        minY = std::min<int>(minY, rig.form.bonusy);
-        maxY = std::max<int>(maxY, rig.form.bonusy);
+        QVERIFY(rig.game.bonusx >= 100 && rig.game.bonusx <= 499);
+        QVERIFY(rig.game.bonusy >= 50 && rig.game.bonusy <= 449);
+        QVERIFY(rig.game.Label1.Visible());
+        QCOMPARE(rig.game.Label1.Left(), rig.game.bonusx);
+        QCOMPARE(rig.game.Label1.Top(), rig.game.bonusy);
+        QCOMPARE(rig.game.Label1.Caption(), QString::fromLatin1(Kinds.at(kind - 1).text));
+        QVERIFY(Field.contains(rig.game.Label1.Bounds()));
+        QVERIFY(!rig.game.BonusClock().isActive());
+        QVERIFY(rig.game.BonusClock().interval() >= 2000 && rig.game.BonusClock().interval() <= 19999);
+        minX = std::min<int>(minX, rig.game.bonusx);
+        maxX = std::max<int>(maxX, rig.game.bonusx);
+        minY = std::min<int>(minY, rig.game.bonusy);
+        maxY = std::max<int>(maxY, rig.game.bonusy);
         ++seen.at(kind - 1);
 
         const std::uint8_t player = i % 2 == 0 ? 1 : 2;
-        const std::int32_t &score = player == 1 ? rig.form.redscore : rig.form.bluescore;
-        const std::int32_t &otherScore = player == 1 ? rig.form.bluescore : rig.form.redscore;
+        const std::int32_t &score = player == 1 ? rig.game.redscore : rig.game.bluescore;
+        const std::int32_t &otherScore = player == 1 ? rig.game.bluescore : rig.game.redscore;
         TRCADigital *jets = player == 1 ? rig.form.jumpdigr : rig.form.jumpdigb;
         const std::int32_t scoreBefore = score, otherBefore = otherScore, jetsBefore = jets->Value();
-        const int delay = rig.form.Timer1.interval();
+        const int delay = rig.game.BonusClock().interval();
 
-        rig.form.givebonus(nullptr, player);
+        rig.CollectBonus(player);
 
-        QCOMPARE(score, scoreBefore + Kinds.at(kind - 1).points);
+        // The collecting step scores as any step does.
+        QCOMPARE(score, scoreBefore + Kinds.at(kind - 1).points + Rules::StepPoints(Rules::StartInterval));
         QCOMPARE(jets->Value(), jetsBefore + Kinds.at(kind - 1).jets);
         QCOMPARE(otherScore, otherBefore);
-        QVERIFY(!rig.form.Label1.Visible());
-        QVERIFY(rig.form.Timer1.isActive());
-        QCOMPARE(rig.form.Timer1.interval(), delay);
+        QVERIFY(!rig.game.Label1.Visible());
+        QVERIFY(rig.game.BonusClock().isActive());
+        QCOMPARE(rig.game.BonusClock().interval(), delay);
     }
 
     // Both ends of each range are reached, and every kind comes up about as often as its chance.
@@ -113,8 +115,8 @@ void BonusesTest::bonusTimerWaitsWhileABonusIsOnTheField()
     GameRig rig;
     rig.StartTwoPlayers();
     // The first bonus of the first round comes one second after the start.
-    QVERIFY(rig.form.Timer1.isActive());
-    QCOMPARE(rig.form.Timer1.interval(), 1000);
+    QVERIFY(rig.game.BonusClock().isActive());
+    QCOMPARE(rig.game.BonusClock().interval(), 1000);
     rig.PlaceBonusOfKind(8);
     const QPoint yellow = rig.FirstYellowPixel();
 
@@ -123,13 +125,13 @@ void BonusesTest::bonusTimerWaitsWhileABonusIsOnTheField()
     rig.form.Pause1Click(rig.form.Pause1);
     rig.form.Pause1Click(rig.form.Pause1);
     rig.TickBoth(3);
-    QVERIFY(!rig.form.Timer1.isActive());
-    QVERIFY(rig.form.Label1.Visible());
+    QVERIFY(!rig.game.BonusClock().isActive());
+    QVERIFY(rig.game.Label1.Visible());
 
     rig.PlaceRed(yellow.x() - 1, yellow.y(), 7);
     rig.TickRed();
-    QVERIFY(rig.form.Timer1.isActive());
-    QVERIFY(!rig.form.Label1.Visible());
+    QVERIFY(rig.game.BonusClock().isActive());
+    QVERIFY(!rig.game.Label1.Visible());
 }
 
 // Only a yellow pixel counts: a head on a black pixel between the letters does not collect.
@@ -138,21 +140,21 @@ void BonusesTest::gapsBetweenLettersDoNotCollect()
     GameRig rig;
     rig.StartTwoPlayers();
     rig.PlaceBonusOfKind(7);
-    const QRect bonus = rig.form.Label1.Bounds();
+    const QRect bonus = rig.game.Label1.Bounds();
     const QPoint yellow = rig.FirstYellowPixel();
     // The first black pixel right of a yellow one on that row: a gap inside the text.
     int gapX = yellow.x();
-    while (gapX <= bonus.right() && rig.form.GetPixel(gapX, yellow.y()) != FieldColour::Black)
+    while (gapX <= bonus.right() && rig.game.GetPixel(gapX, yellow.y()) != FieldColour::Black)
         ++gapX;
     QVERIFY(bonus.contains(gapX, yellow.y()));
 
     rig.PlaceRed(gapX, yellow.y() - 1, 5);
     rig.TickRed();
 
-    QVERIFY(rig.form.Label1.Visible());
-    QVERIFY(!rig.form.Timer1.isActive());
-    QCOMPARE(rig.form.redscore, 1);
-    QCOMPARE(rig.form.GetPixel(gapX, yellow.y()), FieldColour::Red);
+    QVERIFY(rig.game.Label1.Visible());
+    QVERIFY(!rig.game.BonusClock().isActive());
+    QCOMPARE(rig.game.redscore, 1);
+    QCOMPARE(rig.game.GetPixel(gapX, yellow.y()), FieldColour::Red);
 }
 
 // Showing the bonus repaints its rectangle black before drawing the text, so a trail beneath it
@@ -165,33 +167,34 @@ void BonusesTest::bonusOverATrailLeavesABlackRectangle()
         // Where this seed's first bonus will lie.
         GameRig peek(Seed);
         peek.StartTwoPlayers();
-        peek.form.Timer1Timer(&peek.form.Timer1);
-        bonus = peek.form.Label1.Bounds();
+        peek.game.Tick(TClock::Bonus);
+        bonus = peek.game.Label1.Bounds();
     }
     GameRig rig(Seed);
     rig.StartTwoPlayers();
     const int row = bonus.center().y();
     rig.PlaceRed(bonus.left() - 21, row, 7);
     rig.TickRed(bonus.width() + 40);
-    QCOMPARE(rig.form.GetPixel(bonus.center().x(), row), FieldColour::Red);
+    QCOMPARE(rig.game.GetPixel(bonus.center().x(), row), FieldColour::Red);
 
-    rig.form.Timer1Timer(&rig.form.Timer1);
-    QCOMPARE(rig.form.Label1.Bounds(), bonus);
+    rig.game.Tick(TClock::Bonus);
+    QCOMPARE(rig.game.Label1.Bounds(), bonus);
     for (int x = bonus.left(); x <= bonus.right(); ++x)
-        QVERIFY(rig.form.GetPixel(x, row) != FieldColour::Red);
-    QCOMPARE(rig.form.GetPixel(bonus.left() - 1, row), FieldColour::Red);
-    QCOMPARE(rig.form.GetPixel(bonus.right() + 1, row), FieldColour::Red);
+        QVERIFY(rig.game.GetPixel(x, row) != FieldColour::Red);
+    QCOMPARE(rig.game.GetPixel(bonus.left() - 1, row), FieldColour::Red);
+    QCOMPARE(rig.game.GetPixel(bonus.right() + 1, row), FieldColour::Red);
 
-    rig.form.givebonus(nullptr, 1);
+    // Blue collects it; only the pixel it stepped on is not black.
+    const QPoint collected = rig.CollectBonus(2);
     for (int y = bonus.top(); y <= bonus.bottom(); ++y)
         for (int x = bonus.left(); x <= bonus.right(); ++x)
-            QCOMPARE(rig.form.GetPixel(x, y), FieldColour::Black);
+            QCOMPARE(rig.game.GetPixel(x, y), QPoint(x, y) == collected ? FieldColour::Blue : FieldColour::Black);
 
     // Blue drives down through the gap in the red trail.
     rig.PlaceBlue(bonus.center().x(), bonus.top() - 10, 5);
     rig.TickBlue(bonus.height() + 20);
     QVERIFY(rig.WindowTitles().isEmpty());
-    QCOMPARE(rig.form.GetPixel(bonus.center().x(), row), FieldColour::Blue);
+    QCOMPARE(rig.game.GetPixel(bonus.center().x(), row), FieldColour::Blue);
 }
 
 QTEST_MAIN(BonusesTest)

@@ -16,21 +16,23 @@ namespace {
 const QString AllDefaultKeys = QStringLiteral("aswyd46825");
 
 // What keys can change, in one comparable line.
-QString Controllable(const TForm1 &form)
+QString Controllable(GameRig &rig)
 {
+    TGame &game = rig.game;
+    const TForm1 &form = rig.form;
     return QStringLiteral("red %1,%2 dir %3 %4ms %5 jets %6 dial %7 | blue %8,%9 dir %10 %11ms %12 jets %13 dial %14")
-        .arg(int(form.redx))
-        .arg(int(form.redy))
-        .arg(int(form.reddir))
-        .arg(int(form.hiresTimer1.Interval()))
-        .arg(form.hiresTimer1.Enabled() ? "on" : "off")
+        .arg(int(game.redx))
+        .arg(int(game.redy))
+        .arg(int(game.reddir))
+        .arg(int(game.Clock(TPlayer::Red).Interval()))
+        .arg(game.Clock(TPlayer::Red).Enabled() ? "on" : "off")
         .arg(form.jumpdigr->Value())
         .arg(form.digispeedr->Value())
-        .arg(int(form.bluex))
-        .arg(int(form.bluey))
-        .arg(int(form.bluedir))
-        .arg(int(form.hiresTimer2.Interval()))
-        .arg(form.hiresTimer2.Enabled() ? "on" : "off")
+        .arg(int(game.bluex))
+        .arg(int(game.bluey))
+        .arg(int(game.bluedir))
+        .arg(int(game.Clock(TPlayer::Blue).Interval()))
+        .arg(game.Clock(TPlayer::Blue).Enabled() ? "on" : "off")
         .arg(form.jumpdigb->Value())
         .arg(form.digispeedb->Value());
 }
@@ -93,8 +95,8 @@ void KeyboardTest::speedKeysStayWithinBounds()
 
     rig.Type(keys);
 
-    const TThreadedTimer &own = player == 1 ? rig.form.hiresTimer1 : rig.form.hiresTimer2;
-    const TThreadedTimer &other = player == 1 ? rig.form.hiresTimer2 : rig.form.hiresTimer1;
+    const TMovementClock &own = rig.Movement(player);
+    const TMovementClock &other = rig.Movement(3 - player);
     QCOMPARE(own.Interval(), interval);
     QVERIFY(own.Enabled());
     QCOMPARE((player == 1 ? rig.form.digispeedr : rig.form.digispeedb)->Value(), dial);
@@ -121,17 +123,17 @@ void KeyboardTest::jumpDistanceByInterval()
     QFETCH(int, distance);
     GameRig rig;
     rig.StartTwoPlayers();
-    rig.form.hiresTimer1.setInterval(static_cast<std::uint16_t>(interval));
-    rig.form.hiresTimer2.setInterval(static_cast<std::uint16_t>(interval));
+    rig.game.Clock(TPlayer::Red).setInterval(static_cast<std::uint16_t>(interval));
+    rig.game.Clock(TPlayer::Blue).setInterval(static_cast<std::uint16_t>(interval));
     rig.PlaceRed(300, 300, 2);  // up and left
     rig.PlaceBlue(300, 300, 7); // right
 
     rig.Type(QStringLiteral("d5"));
 
-    QCOMPARE(rig.form.redx, 300 - distance);
-    QCOMPARE(rig.form.redy, 300 - distance);
-    QCOMPARE(rig.form.bluex, 300 + distance);
-    QCOMPARE(rig.form.bluey, 300);
+    QCOMPARE(rig.game.redx, 300 - distance);
+    QCOMPARE(rig.game.redy, 300 - distance);
+    QCOMPARE(rig.game.bluex, 300 + distance);
+    QCOMPARE(rig.game.bluey, 300);
     QCOMPARE(rig.form.jumpdigr->Value(), 2);
     QCOMPARE(rig.form.jumpdigb->Value(), 2);
 }
@@ -153,9 +155,9 @@ void KeyboardTest::jumpNeedsAJet()
     rig.Type(player == 1 ? QStringLiteral("dddd") : QStringLiteral("5555"));
 
     // Three jumps of 9 pixels left at 51 ms, then nothing.
-    QCOMPARE(player == 1 ? rig.form.redx : rig.form.bluex, 300 - 27);
+    QCOMPARE(player == 1 ? rig.game.redx : rig.game.bluex, 300 - 27);
     QCOMPARE((player == 1 ? rig.form.jumpdigr : rig.form.jumpdigb)->Value(), 0);
-    QCOMPARE(player == 1 ? rig.form.bluex : rig.form.redx, 300);
+    QCOMPARE(player == 1 ? rig.game.bluex : rig.game.redx, 300);
     QCOMPARE((player == 1 ? rig.form.jumpdigb : rig.form.jumpdigr)->Value(), 3);
 }
 
@@ -179,14 +181,14 @@ void KeyboardTest::jumpIsNeitherTestedNorDrawn()
     rig.TickRed(3); // (302,300) .. (300,300)
 
     rig.Type(QStringLiteral("d")); // 9 pixels left, to (291,300)
-    QCOMPARE(rig.form.redx, 291);
+    QCOMPARE(rig.game.redx, 291);
     rig.TickRed();
 
     QVERIFY(rig.WindowTitles().isEmpty());
-    QCOMPARE(rig.form.GetPixel(290, 300), FieldColour::Red);
-    QCOMPARE(rig.form.GetPixel(trailColumn, 300), FieldColour::Blue);
+    QCOMPARE(rig.game.GetPixel(290, 300), FieldColour::Red);
+    QCOMPARE(rig.game.GetPixel(trailColumn, 300), FieldColour::Blue);
     QCOMPARE(rig.CountPixels(FieldColour::Red), 4);
-    QCOMPARE(rig.form.redscore, 4);
+    QCOMPARE(rig.game.redscore, 4);
 }
 
 // Only the first character of a binding counts, compared exactly; an empty binding binds no key
@@ -246,7 +248,7 @@ void KeyboardTest::storedBindingUsesItsFirstCharacterOnly()
 
     rig.Type(typed);
 
-    QCOMPARE(rig.form.reddir, turns ? 3 : 2);
+    QCOMPARE(rig.game.reddir, turns ? 3 : 2);
 }
 
 // Every test of the key handler stands on its own: a character bound to two actions does both.
@@ -258,8 +260,8 @@ void KeyboardTest::characterBoundTwiceDoesBoth()
 
     rig.Type(QStringLiteral("a"));
 
-    QCOMPARE(rig.form.reddir, 3);
-    QCOMPARE(rig.form.hiresTimer1.Interval(), 41);
+    QCOMPARE(rig.game.reddir, 3);
+    QCOMPARE(rig.game.Clock(TPlayer::Red).Interval(), 41);
 }
 
 // Every character typed on the keyboard reaches the game before any control of the window; only
@@ -294,8 +296,8 @@ void KeyboardTest::typedCharactersReachTheGame()
 
     QTest::sendKeyEvent(QTest::Click, rig.form.windowHandle(), Qt::Key(key), text, Qt::KeyboardModifiers(modifiers));
 
-    QCOMPARE(rig.form.reddir, reddir);
-    QCOMPARE(rig.form.bluedir, bluedir);
+    QCOMPARE(rig.game.reddir, reddir);
+    QCOMPARE(rig.game.bluedir, bluedir);
 }
 
 // The bindings are read at the first round after start-up and at the first round after each use
@@ -304,10 +306,10 @@ void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
 {
     GameRig rig;
     const auto turnsLeftWith = [&rig](const QString &key) {
-        const std::uint8_t before = rig.form.reddir;
+        const std::uint8_t before = rig.game.reddir;
         rig.Type(key);
-        const bool turned = rig.form.reddir != before;
-        rig.form.reddir = before;
+        const bool turned = rig.game.reddir != before;
+        rig.game.reddir = before;
         return turned;
     };
 
@@ -319,8 +321,8 @@ void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
 
     rig.SetBinding("leftkeya", QStringLiteral("z"));
     rig.CrashRed(); // the next round of the same game
-    QCOMPARE(rig.form.redlives, 2);
-    QVERIFY(rig.form.running);
+    QCOMPARE(rig.game.redlives, 2);
+    QVERIFY(rig.game.RoundUnderWay());
     QVERIFY(turnsLeftWith(QStringLiteral("q")));
     QVERIFY(!turnsLeftWith(QStringLiteral("z")));
     QCOMPARE(rig.bindingReads, 1);
@@ -341,7 +343,7 @@ void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
     // Read once more at that round; from then on they are not asked for again.
     rig.SetBinding("leftkeya", QStringLiteral("x"));
     rig.CrashRed();
-    QVERIFY(rig.form.running);
+    QVERIFY(rig.game.RoundUnderWay());
     QVERIFY(turnsLeftWith(QStringLiteral("z")));
     QVERIFY(!turnsLeftWith(QStringLiteral("x")));
     QCOMPARE(rig.bindingReads, 2);
@@ -370,14 +372,14 @@ void KeyboardTest::gameKeysDoNothingOutsidePlay()
     if (when == u"over") {
         for (int i = 0; i < 3; ++i)
             rig.CrashRed();
-        QVERIFY(!rig.form.running);
+        QVERIFY(!rig.game.RoundUnderWay());
     }
-    const QString before = Controllable(rig.form);
+    const QString before = Controllable(rig);
 
     for (int i = 0; i < 3; ++i)
         rig.Type(AllDefaultKeys);
 
-    QCOMPARE(Controllable(rig.form), before);
+    QCOMPARE(Controllable(rig), before);
 }
 
 QTEST_MAIN(KeyboardTest)

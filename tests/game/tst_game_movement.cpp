@@ -2,6 +2,8 @@
 // the cycle crashes, collects a bonus or simply goes on.
 #include "support/GameRig.h"
 
+#include "game/TTimerTicks.h"
+
 #include "components/TRCADigital.h"
 
 #include <QtTest>
@@ -55,13 +57,13 @@ void MovementTest::stepScoreDependsOnInterval()
     QFETCH(int, points);
     GameRig rig;
     rig.StartTwoPlayers();
-    rig.form.hiresTimer1.setInterval(static_cast<std::uint16_t>(interval));
-    rig.form.hiresTimer2.setInterval(static_cast<std::uint16_t>(interval));
+    rig.game.Clock(TPlayer::Red).setInterval(static_cast<std::uint16_t>(interval));
+    rig.game.Clock(TPlayer::Blue).setInterval(static_cast<std::uint16_t>(interval));
 
     rig.TickBoth(3);
 
-    QCOMPARE(rig.form.redscore, 3 * points);
-    QCOMPARE(rig.form.bluescore, 3 * points);
+    QCOMPARE(rig.game.redscore, 3 * points);
+    QCOMPARE(rig.game.bluescore, 3 * points);
     QCOMPARE(rig.form.digired->Value(), 3 * points);
     QCOMPARE(rig.form.digiblue->Value(), 3 * points);
 }
@@ -101,12 +103,12 @@ void MovementTest::edgesAndSidePanelAreWalls()
 
     if (landing == QPoint(-1, -1)) {
         QCOMPARE(rig.WindowTitles(), QStringList{"Player 1 crashed! 2 Cycles left..."});
-        QCOMPARE(rig.form.redlives, 2);
-        QCOMPARE(rig.form.redscore, 0);
+        QCOMPARE(rig.game.redlives, 2);
+        QCOMPARE(rig.game.redscore, 0);
     } else {
         QVERIFY(rig.WindowTitles().isEmpty());
-        QCOMPARE(rig.form.GetPixel(landing.x(), landing.y()), FieldColour::Red);
-        QCOMPARE(rig.form.redscore, 1);
+        QCOMPARE(rig.game.GetPixel(landing.x(), landing.y()), FieldColour::Red);
+        QCOMPARE(rig.game.redscore, 1);
     }
 }
 
@@ -123,9 +125,10 @@ void MovementTest::timersTickWithThemselvesAsSender()
     QFETCH(int, player);
     GameRig rig(GameRig::Hosting::Recording, GameRig::Ticks::Threaded);
     rig.Start(player == 2);
-    rig.form.hiresTimer1.setEnabled(false);
-    rig.form.hiresTimer2.setEnabled(false);
-    TQtThreadedTimer &timer = player == 1 ? rig.form.hiresTimer1 : rig.form.hiresTimer2;
+    rig.game.Clock(TPlayer::Red).setEnabled(false);
+    rig.game.Clock(TPlayer::Blue).setEnabled(false);
+    auto &ticks = static_cast<TTimerTicks &>(rig.game.Ticks());
+    TQtThreadedTimer &timer = player == 1 ? ticks.hiresTimer1 : ticks.hiresTimer2;
     rig.Place(player, 0, 300, 3);
 
     timer.Tick();
@@ -160,7 +163,7 @@ void MovementTest::fourTurnsReverseOntoOwnTrail()
     rig.TickBoth(3);
 
     rig.Type(keys);
-    QCOMPARE(player == 1 ? rig.form.reddir : rig.form.bluedir, reversedDir);
+    QCOMPARE(player == 1 ? rig.game.reddir : rig.game.bluedir, reversedDir);
     QVERIFY(rig.WindowTitles().isEmpty());
     rig.Tick(player);
 
@@ -215,8 +218,8 @@ void MovementTest::yellowPixelCollectsBonusAndStillScores()
     GameRig rig;
     rig.StartTwoPlayers();
     rig.PlaceBonusOfKind(static_cast<std::uint8_t>(kind));
-    QCOMPARE(rig.form.bonuskind, kind);
-    const QRect bonus = rig.form.Label1.Bounds();
+    QCOMPARE(rig.game.bonuskind, kind);
+    const QRect bonus = rig.game.Label1.Bounds();
     const QPoint yellow = rig.FirstYellowPixel();
     QVERIFY(bonus.contains(yellow));
 
@@ -224,11 +227,11 @@ void MovementTest::yellowPixelCollectsBonusAndStillScores()
     rig.Tick(player);
 
     const bool red = player == 1;
-    QVERIFY(!rig.form.Label1.Visible());
-    QCOMPARE(rig.form.GetPixel(yellow.x(), yellow.y()), red ? FieldColour::Red : FieldColour::Blue);
+    QVERIFY(!rig.game.Label1.Visible());
+    QCOMPARE(rig.game.GetPixel(yellow.x(), yellow.y()), red ? FieldColour::Red : FieldColour::Blue);
     // The rest of the text is gone with the label: nothing yellow is left anywhere.
     QCOMPARE(rig.CountPixels(FieldColour::Yellow), 0);
-    QCOMPARE(red ? rig.form.redscore : rig.form.bluescore, points + 1);
+    QCOMPARE(red ? rig.game.redscore : rig.game.bluescore, points + 1);
     QCOMPARE((red ? rig.form.digired : rig.form.digiblue)->Value(), points + 1);
     QCOMPARE((red ? rig.form.jumpdigr : rig.form.jumpdigb)->Value(), 3 + jets);
     QVERIFY(rig.WindowTitles().isEmpty());
@@ -246,12 +249,12 @@ void MovementTest::diagonalTrailsCrossBetweenPixels()
     rig.TickBoth(6);
 
     QVERIFY(rig.WindowTitles().isEmpty());
-    QCOMPARE(rig.form.GetPixel(101, 101), FieldColour::Red);
-    QCOMPARE(rig.form.GetPixel(102, 102), FieldColour::Red);
-    QCOMPARE(rig.form.GetPixel(101, 102), FieldColour::Blue);
-    QCOMPARE(rig.form.GetPixel(102, 101), FieldColour::Blue);
-    QCOMPARE(rig.form.redscore, 6);
-    QCOMPARE(rig.form.bluescore, 6);
+    QCOMPARE(rig.game.GetPixel(101, 101), FieldColour::Red);
+    QCOMPARE(rig.game.GetPixel(102, 102), FieldColour::Red);
+    QCOMPARE(rig.game.GetPixel(101, 102), FieldColour::Blue);
+    QCOMPARE(rig.game.GetPixel(102, 101), FieldColour::Blue);
+    QCOMPARE(rig.game.redscore, 6);
+    QCOMPARE(rig.game.bluescore, 6);
 }
 
 void MovementTest::blueCycleStaysStillInOnePlayerGame()
@@ -263,11 +266,11 @@ void MovementTest::blueCycleStaysStillInOnePlayerGame()
     rig.Type(QStringLiteral("4682"));
     rig.TickRed(20);
 
-    QVERIFY(!rig.form.hiresTimer2.Enabled());
-    QCOMPARE(rig.form.bluex, 200);
-    QCOMPARE(rig.form.bluey, 200);
-    QCOMPARE(rig.form.bluedir, 4);
-    QCOMPARE(rig.form.hiresTimer2.Interval(), 51);
+    QVERIFY(!rig.game.Clock(TPlayer::Blue).Enabled());
+    QCOMPARE(rig.game.bluex, 200);
+    QCOMPARE(rig.game.bluey, 200);
+    QCOMPARE(rig.game.bluedir, 4);
+    QCOMPARE(rig.game.Clock(TPlayer::Blue).Interval(), 51);
     QCOMPARE(rig.CountPixels(FieldColour::Blue), 0);
     QCOMPARE(rig.CountPixels(FieldColour::Red), 40);
     QVERIFY(rig.form.digiblue->isHidden());
@@ -294,7 +297,7 @@ void MovementTest::scoresWrapInsteadOfOverflowing()
     QFETCH(int, expected);
     GameRig rig;
     rig.StartTwoPlayers();
-    rig.form.redscore = start;
+    rig.game.redscore = start;
 
     if (source == u"step") {
         rig.TickRed();
@@ -307,7 +310,7 @@ void MovementTest::scoresWrapInsteadOfOverflowing()
         rig.CrashBlue();
     }
 
-    QCOMPARE(rig.form.redscore, expected);
+    QCOMPARE(rig.game.redscore, expected);
     QCOMPARE(rig.form.digired->Value(), expected);
 }
 

@@ -5,6 +5,9 @@
 #include "support/GameRig.h"
 
 #include "components/TRCADigital.h"
+#include "game/TGameMirror.h"
+
+#include <random>
 
 #include <QtTest>
 
@@ -44,6 +47,7 @@ class ReplayTest : public QObject
 
 private slots:
     void recordedGameEndsTheSameWay();
+    void streamAloneRebuildsTheGame();
 };
 
 void ReplayTest::recordedGameEndsTheSameWay()
@@ -61,10 +65,10 @@ void ReplayTest::recordedGameEndsTheSameWay()
         outcome.checksum = rig.FieldChecksum();
         outcome.redPixels = rig.CountPixels(FieldColour::Red);
         outcome.bluePixels = rig.CountPixels(FieldColour::Blue);
-        outcome.bonusOnField = rig.form.Label1.Visible();
-        outcome.redHead = QPoint(rig.form.redx, rig.form.redy);
-        outcome.bonusPlace = QPoint(rig.form.bonusx, rig.form.bonusy);
-        outcome.bonusKind = rig.form.bonuskind;
+        outcome.bonusOnField = rig.game.Label1.Visible();
+        outcome.redHead = QPoint(rig.game.redx, rig.game.redy);
+        outcome.bonusPlace = QPoint(rig.game.bonusx, rig.game.bonusy);
+        outcome.bonusKind = rig.game.bonuskind;
     };
     rig.StartTwoPlayers();
 
@@ -82,7 +86,7 @@ void ReplayTest::recordedGameEndsTheSameWay()
         if (verb == u"keys")
             rig.Type(words.at(1));
         else if (verb == u"bonus")
-            rig.form.Timer1Timer(&rig.form.Timer1);
+            rig.game.Tick(TClock::Bonus);
     }
 
     QCOMPARE(outcome.crashStep, steps.size() - 1);
@@ -92,15 +96,119 @@ void ReplayTest::recordedGameEndsTheSameWay()
     QVERIFY(!outcome.bonusOnField);
     QCOMPARE(outcome.bonusPlace, QPoint(312, 374));
     QCOMPARE(outcome.bonusKind, 3);
-    QCOMPARE(rig.form.redscore, 621);
-    QCOMPARE(rig.form.bluescore, 5521);
-    QCOMPARE(rig.form.redlives, 2);
-    QCOMPARE(rig.form.bluelives, 3);
+    QCOMPARE(rig.game.redscore, 621);
+    QCOMPARE(rig.game.bluescore, 5521);
+    QCOMPARE(rig.game.redlives, 2);
+    QCOMPARE(rig.game.bluelives, 3);
     QCOMPARE(rig.form.jumpdigr->Value(), 1);
     QCOMPARE(rig.form.jumpdigb->Value(), 2);
     QCOMPARE(outcome.redPixels, 511);
     QCOMPARE(outcome.bluePixels, 521);
     QCOMPARE(outcome.checksum, QStringLiteral("7e22c935276700404be144d4cf3633840076654ece34d0bb69787d4f9f7761fd"));
+}
+
+namespace {
+
+// Where the mirror differs from the live game; empty when it does not.
+QString Difference(TGame &game, const TGameMirror &mirror)
+{
+    if (game.field.Image() != mirror.playfield.field.Image())
+        return QStringLiteral("field");
+    for (const auto &[live, rebuilt] :
+         {std::pair{&game.Label1, &mirror.playfield.Label1}, std::pair{&game.Label2, &mirror.playfield.Label2}})
+        if (live->Visible() != rebuilt->Visible() || live->Caption() != rebuilt->Caption()
+            || live->Bounds() != rebuilt->Bounds())
+            return QStringLiteral("label");
+    if (game.gameover.Visible() != mirror.playfield.gameover.Visible())
+        return QStringLiteral("game-over picture");
+    for (int i = 0; i < DisplayCount; ++i) {
+        const auto display = static_cast<TDisplay>(i);
+        if (game.Display(display).Value() != mirror.Display(display).Value()
+            || game.Display(display).Visible() != mirror.Display(display).Visible())
+            return QStringLiteral("display %1").arg(i);
+    }
+    for (TPlayer player : BothPlayers) {
+        const TPlayerView live = game.Player(player);
+        const TGameMirror::Cycle &rebuilt = mirror.Of(player);
+        if (live.x != rebuilt.x || live.y != rebuilt.y || live.dir != rebuilt.dir || live.Interval() != rebuilt.interval
+            || live.score != rebuilt.score || live.lives != rebuilt.lives || live.Jets() != rebuilt.jets)
+            return QStringLiteral("cycle %1 (%2,%3 dir %4 %5 ms %6 points %7 cycles %8 jets, rebuilt %9)")
+                .arg(Number(player))
+                .arg(live.x)
+                .arg(live.y)
+                .arg(live.dir)
+                .arg(live.Interval())
+                .arg(live.score)
+                .arg(live.lives)
+                .arg(live.Jets())
+                .arg(QStringLiteral("%1,%2 dir %3 %4 ms %5 points %6 cycles %7 jets")
+                         .arg(rebuilt.x)
+                         .arg(rebuilt.y)
+                         .arg(rebuilt.dir)
+                         .arg(rebuilt.interval)
+                         .arg(rebuilt.score)
+                         .arg(rebuilt.lives)
+                         .arg(rebuilt.jets));
+    }
+    if (game.State() != mirror.state || game.Mode() != mirror.mode)
+        return QStringLiteral("state");
+    return {};
+}
+
+} // namespace
+
+// Seeded games of both players in simulated time, with turns, speed changes and jumps typed at
+// random and every kind of bonus collected: a listener that sees only the game's stream rebuilds
+// the field, the labels, the panel and the cycles exactly, at every change of the round's state
+// (every round's start and end, the game's end), and its field's checksum matches the one told at
+// each round's end.
+void ReplayTest::streamAloneRebuildsTheGame()
+{
+    GameRig rig(GameRig::DefaultSeed);
+    TGameMirror mirror;
+    QStringList differences;
+    int comparisons = 0;
+    QObject::connect(&rig.game, &TGame::happened, &rig.game, [&](const TGameEvent &event) {
+        mirror.Apply(event);
+        if (event.kind != TGameEvent::Kind::State)
+            return;
+        ++comparisons;
+        if (const QString difference = Difference(rig.game, mirror); !difference.isEmpty())
+            differences << QStringLiteral("%1 at %2 ms").arg(difference).arg(event.time);
+    });
+
+    std::mt19937 draw(7);
+    const QString keys = QStringLiteral("aswyd46825");
+    std::array<int, 10> collected{};
+    int games = 0, jumps = 0;
+    for (; games < 10 && std::count(collected.begin(), collected.end(), 0) > 0; ++games) {
+        rig.StartTwoPlayers();
+        for (int step = 0; step < 100000 && rig.game.State() != TRoundState::GameOver; ++step) {
+            rig.clock->Run(37);
+            const QChar key = keys.at(static_cast<qsizetype>(draw() % 30 % 10));
+            if (draw() % 3 == 0) {
+                const std::int32_t jets = rig.game.Display(TDisplay::RedJets).Value();
+                rig.Type(QString(key));
+                jumps += key == u'd' && rig.game.Display(TDisplay::RedJets).Value() < jets ? 1 : 0;
+            }
+            if (draw() % 40 == 0 && rig.game.RoundUnderWay()) {
+                // A bonus now rather than later, collected by either player.
+                if (!rig.game.Label1.Visible())
+                    rig.Tick(TClock::Bonus);
+                const std::uint8_t kind = rig.game.bonuskind;
+                rig.CollectBonus(1 + static_cast<int>(draw() % 2));
+                ++collected.at(kind - 1);
+            }
+        }
+        QCOMPARE(rig.game.State(), TRoundState::GameOver);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u", ")));
+    }
+    QCOMPARE(std::count(collected.begin(), collected.end(), 0), 0);
+    QVERIFY(jumps > 0);
+    QVERIFY2(mirror.roundEnds >= 3 * games, qPrintable(QString::number(mirror.roundEnds)));
+    QCOMPARE(mirror.checksumMismatches, 0);
+    QVERIFY(comparisons > mirror.roundEnds);
+    QCOMPARE(Difference(rig.game, mirror), QString());
 }
 
 QTEST_MAIN(ReplayTest)

@@ -1,6 +1,9 @@
 // Rounds, crashes, game over, pause and the menu shortcuts of the main window.
 #include "support/GameRig.h"
 
+#include "app/ProgramParts.h"
+#include "app/TWindowHost.h"
+
 #include "components/TRCADigital.h"
 #include "computer/TComputerPlayer.h"
 #include "platform/TProfileFile.h"
@@ -97,12 +100,12 @@ void RoundsTest::roundStartShowsTheDisplaysOfTheMode()
         QVERIFY2(!display->isHidden(), qPrintable(display->objectName()));
     for (TRCADigital *display : BlueDisplays(rig.form))
         QVERIFY2(display->isHidden() != twoPlayers, qPrintable(display->objectName()));
-    QVERIFY(rig.form.running);
+    QVERIFY(rig.game.RoundUnderWay());
     QVERIFY(!rig.form.StartEnabled());
     QVERIFY(rig.form.Pause1->isEnabled());
-    QVERIFY(rig.form.hiresTimer1.Enabled());
-    QCOMPARE(rig.form.hiresTimer2.Enabled(), twoPlayers);
-    QVERIFY(rig.form.Timer1.isActive());
+    QVERIFY(rig.game.Clock(TPlayer::Red).Enabled());
+    QCOMPARE(rig.game.Clock(TPlayer::Blue).Enabled(), twoPlayers);
+    QVERIFY(rig.game.BonusClock().isActive());
     QCOMPARE(FieldCursor(rig.form), Qt::BlankCursor);
     QCOMPARE(rig.form.liferdigi->Value(), 7);
     QCOMPARE(rig.form.digispeedr->Value(), 4);
@@ -124,7 +127,7 @@ void RoundsTest::crashMessagesCountDownTheCycles()
     const int firstCell = player == 1 ? 4 : 0;
 
     for (int left = 2; left >= 0; --left) {
-        QVERIFY(rig.form.running);
+        QVERIFY(rig.game.RoundUnderWay());
         rig.Crash(player);
         QCOMPARE(lives->Value(), firstCell + left);
     }
@@ -132,7 +135,7 @@ void RoundsTest::crashMessagesCountDownTheCycles()
     const QString message = QStringLiteral("Player %1 crashed! %2 Cycles left...");
     QCOMPARE(CrashTitles(rig),
              (QStringList{message.arg(player).arg(2), message.arg(player).arg(1), message.arg(player).arg(0)}));
-    QVERIFY(!rig.form.running);
+    QVERIFY(!rig.game.RoundUnderWay());
     QVERIFY(rig.form.StartEnabled());
 }
 
@@ -154,35 +157,35 @@ void RoundsTest::crashCreditsTheOpponentAndRestartsFromTheStart()
 
     rig.Crash(player);
 
-    QCOMPARE(rig.form.redscore, 14 + (player == 2 ? 5000 : 0));
-    QCOMPARE(rig.form.bluescore, 12 + (player == 1 ? 5000 : 0));
-    QCOMPARE(rig.form.digired->Value(), rig.form.redscore);
-    QCOMPARE(rig.form.digiblue->Value(), rig.form.bluescore);
-    QCOMPARE(rig.form.redlives, player == 1 ? 2 : 3);
-    QCOMPARE(rig.form.bluelives, player == 2 ? 2 : 3);
-    QCOMPARE(rig.form.liferdigi->Value(), rig.form.redlives + 4);
-    QCOMPARE(rig.form.lifebdigi->Value(), rig.form.bluelives);
+    QCOMPARE(rig.game.redscore, 14 + (player == 2 ? 5000 : 0));
+    QCOMPARE(rig.game.bluescore, 12 + (player == 1 ? 5000 : 0));
+    QCOMPARE(rig.form.digired->Value(), rig.game.redscore);
+    QCOMPARE(rig.form.digiblue->Value(), rig.game.bluescore);
+    QCOMPARE(rig.game.redlives, player == 1 ? 2 : 3);
+    QCOMPARE(rig.game.bluelives, player == 2 ? 2 : 3);
+    QCOMPARE(rig.form.liferdigi->Value(), rig.game.redlives + 4);
+    QCOMPARE(rig.form.lifebdigi->Value(), rig.game.bluelives);
     QCOMPARE(rig.form.jumpdigr->Value(), 2);
     QCOMPARE(rig.form.jumpdigb->Value(), 2);
 
-    QVERIFY(rig.form.running);
+    QVERIFY(rig.game.RoundUnderWay());
     QCOMPARE(rig.CountPixels(FieldColour::Black), TFieldSurface::Width * TFieldSurface::Height);
-    QCOMPARE(rig.form.hiresTimer1.Interval(), 51);
-    QCOMPARE(rig.form.hiresTimer2.Interval(), 51);
+    QCOMPARE(rig.game.Clock(TPlayer::Red).Interval(), 51);
+    QCOMPARE(rig.game.Clock(TPlayer::Blue).Interval(), 51);
     QCOMPARE(rig.form.digispeedr->Value(), 4);
     QCOMPARE(rig.form.digispeedb->Value(), 4);
-    QVERIFY(rig.form.hiresTimer1.Enabled());
-    QVERIFY(rig.form.hiresTimer2.Enabled());
-    QVERIFY(rig.form.Timer1.isActive());
+    QVERIFY(rig.game.Clock(TPlayer::Red).Enabled());
+    QVERIFY(rig.game.Clock(TPlayer::Blue).Enabled());
+    QVERIFY(rig.game.BonusClock().isActive());
 
     rig.TickBoth();
-    QCOMPARE(rig.form.redx, 199);
-    QCOMPARE(rig.form.redy, 199);
-    QCOMPARE(rig.form.bluex, 199);
-    QCOMPARE(rig.form.bluey, 201);
-    QCOMPARE(rig.form.GetPixel(199, 199), FieldColour::Red);
-    QCOMPARE(rig.form.GetPixel(199, 201), FieldColour::Blue);
-    QCOMPARE(rig.form.GetPixel(200, 200), FieldColour::Black);
+    QCOMPARE(rig.game.redx, 199);
+    QCOMPARE(rig.game.redy, 199);
+    QCOMPARE(rig.game.bluex, 199);
+    QCOMPARE(rig.game.bluey, 201);
+    QCOMPARE(rig.game.GetPixel(199, 199), FieldColour::Red);
+    QCOMPARE(rig.game.GetPixel(199, 201), FieldColour::Blue);
+    QCOMPARE(rig.game.GetPixel(200, 200), FieldColour::Black);
 }
 
 // While the crash window is open nothing moves: both movement timers and the bonus timer are
@@ -193,23 +196,23 @@ void RoundsTest::crashWindowOpensWithEverythingStopped()
     GameRig rig;
     rig.StartTwoPlayers();
     rig.PlaceBonusOfKind(8);
-    QVERIFY(rig.form.Label1.Visible());
-    rig.form.Timer1.start();
+    QVERIFY(rig.game.Label1.Visible());
+    rig.game.BonusClock().start();
     int checked = 0;
     rig.onWindow = [&](const QString &) {
         ++checked;
-        QVERIFY(!rig.form.hiresTimer1.Enabled());
-        QVERIFY(!rig.form.hiresTimer2.Enabled());
-        QVERIFY(!rig.form.Timer1.isActive());
-        QVERIFY(!rig.form.Label1.Visible());
+        QVERIFY(!rig.game.Clock(TPlayer::Red).Enabled());
+        QVERIFY(!rig.game.Clock(TPlayer::Blue).Enabled());
+        QVERIFY(!rig.game.BonusClock().isActive());
+        QVERIFY(!rig.game.Label1.Visible());
         QCOMPARE(rig.CountPixels(FieldColour::Yellow), 0);
-        QVERIFY(!rig.form.running);
+        QVERIFY(!rig.game.RoundUnderWay());
     };
 
     rig.CrashBlue();
 
     QCOMPARE(checked, 1);
-    QVERIFY(rig.form.Timer1.isActive());
+    QVERIFY(rig.game.BonusClock().isActive());
 }
 
 void RoundsTest::explosionSoundsWhileTheCrashWindowIsOpen()
@@ -271,17 +274,17 @@ void RoundsTest::twoPlayerGameOverRecordsBothScoresPlayerOneFirst()
     for (const auto &displays : {RedDisplays(rig.form), BlueDisplays(rig.form)})
         for (TRCADigital *display : displays)
             QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
-    QVERIFY(!rig.form.running);
+    QVERIFY(!rig.game.RoundUnderWay());
     QVERIFY(rig.form.StartEnabled());
     QVERIFY(!rig.form.Pause1->isEnabled());
-    QVERIFY(rig.form.gameover.Visible());
-    QVERIFY(!rig.form.Label1.Visible());
+    QVERIFY(rig.game.gameover.Visible());
+    QVERIFY(!rig.game.Label1.Visible());
     QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
     // Black everywhere but under the game-over picture.
-    const QRect picture = rig.form.gameover.Bounds();
+    const QRect picture = rig.game.gameover.Bounds();
     for (int y = 0; y < TFieldSurface::Height; ++y)
         for (int x = 0; x < TFieldSurface::Width; ++x)
-            if (!picture.contains(x, y) && rig.form.GetPixel(x, y) != FieldColour::Black)
+            if (!picture.contains(x, y) && rig.game.GetPixel(x, y) != FieldColour::Black)
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is not black").arg(x).arg(y)));
 }
 
@@ -296,13 +299,13 @@ void RoundsTest::onePlayerGameOverRecordsOnlyRedsSteps()
         rig.CrashRed();
     }
 
-    QCOMPARE(rig.form.redscore, 30);
+    QCOMPARE(rig.game.redscore, 30);
     QCOMPARE(rig.form.digired->Value(), 30);
     QCOMPARE(rig.events.mid(9), (QStringList{GameRig::SoundCommand("play", "applaus.wav"), QStringLiteral("record: 30"),
                                              GameRig::SoundCommand("stop", "applaus.wav")}));
     for (TRCADigital *display : BlueDisplays(rig.form))
         QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
-    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.game.gameover.Visible());
 }
 
 // A score that cannot be written is reported, and the game over completes all the same.
@@ -318,7 +321,7 @@ void RoundsTest::gameOverCompletesWhenTheScoreCannotBeRecorded()
     QCOMPARE(rig.failures, QStringList{"Kann nicht nach zandrix2.ini schreiben"});
     QCOMPARE(rig.events.mid(9), (QStringList{GameRig::SoundCommand("play", "applaus.wav"), QStringLiteral("record: 5"),
                                              GameRig::SoundCommand("stop", "applaus.wav")}));
-    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.game.gameover.Visible());
     QVERIFY(rig.form.StartEnabled());
     QVERIFY(!rig.form.Pause1->isEnabled());
     QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
@@ -333,22 +336,22 @@ void RoundsTest::newGameAfterGameOverStartsAfresh()
     rig.Type(QStringLiteral("dd5"));
     for (int i = 0; i < 3; ++i)
         rig.CrashBlue();
-    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.game.gameover.Visible());
 
     rig.StartOnePlayer();
 
-    QVERIFY(!rig.form.gameover.Visible());
-    QVERIFY(!rig.form.twoplayer);
-    QCOMPARE(rig.form.redlives, 3);
-    QCOMPARE(rig.form.bluelives, 3);
-    QCOMPARE(rig.form.redscore, 0);
-    QCOMPARE(rig.form.bluescore, 0);
+    QVERIFY(!rig.game.gameover.Visible());
+    QVERIFY(!rig.game.twoplayer);
+    QCOMPARE(rig.game.redlives, 3);
+    QCOMPARE(rig.game.bluelives, 3);
+    QCOMPARE(rig.game.redscore, 0);
+    QCOMPARE(rig.game.bluescore, 0);
     QCOMPARE(rig.form.jumpdigr->Value(), 3);
     QCOMPARE(rig.form.jumpdigb->Value(), 3);
     QCOMPARE(rig.form.liferdigi->Value(), 7);
     QCOMPARE(rig.form.lifebdigi->Value(), 3);
-    QVERIFY(rig.form.running);
-    QVERIFY(!rig.form.hiresTimer2.Enabled());
+    QVERIFY(rig.game.RoundUnderWay());
+    QVERIFY(!rig.game.Clock(TPlayer::Blue).Enabled());
     QCOMPARE(rig.CountPixels(FieldColour::Black), TFieldSurface::Width * TFieldSurface::Height);
     QCOMPARE(FieldCursor(rig.form), Qt::BlankCursor);
 }
@@ -371,25 +374,25 @@ void RoundsTest::pauseStopsTheCyclesAndResumeRestartsThem()
 
     QCOMPARE(rig.form.windowTitle(), QStringLiteral("Game paused - F5 to resume..."));
     QCOMPARE(rig.form.Pause1->text(), QStringLiteral("Resume"));
-    QVERIFY(rig.form.paused);
-    QVERIFY(!rig.form.hiresTimer1.Enabled());
-    QVERIFY(!rig.form.hiresTimer2.Enabled());
-    QVERIFY(rig.form.Timer1.isActive());
+    QVERIFY((rig.game.State() == TRoundState::Paused));
+    QVERIFY(!rig.game.Clock(TPlayer::Red).Enabled());
+    QVERIFY(!rig.game.Clock(TPlayer::Blue).Enabled());
+    QVERIFY(rig.game.BonusClock().isActive());
     QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
 
     rig.form.Pause1Click(rig.form.Pause1);
 
     QCOMPARE(rig.form.windowTitle(), QStringLiteral("Zandrix II"));
     QCOMPARE(rig.form.Pause1->text(), QStringLiteral("Pause"));
-    QVERIFY(!rig.form.paused);
-    QVERIFY(rig.form.hiresTimer1.Enabled());
-    QCOMPARE(rig.form.hiresTimer2.Enabled(), twoPlayers);
+    QVERIFY(!(rig.game.State() == TRoundState::Paused));
+    QVERIFY(rig.game.Clock(TPlayer::Red).Enabled());
+    QCOMPARE(rig.game.Clock(TPlayer::Blue).Enabled(), twoPlayers);
     QCOMPARE(FieldCursor(rig.form), Qt::BlankCursor);
     // The cycle goes on from where it stood.
     rig.TickRed();
-    QCOMPARE(rig.form.redx, 194);
-    QCOMPARE(rig.form.redy, 194);
-    QCOMPARE(rig.form.redscore, 6);
+    QCOMPARE(rig.game.redx, 194);
+    QCOMPARE(rig.game.redy, 194);
+    QCOMPARE(rig.game.redscore, 6);
 }
 
 // The function keys act through the menu: F1, F2 and F3 only while "Start..." is enabled (between
@@ -402,41 +405,41 @@ void RoundsTest::shortcutsActOnlyWhileTheirItemIsEnabled()
     QVERIFY(QTest::qWaitForWindowActive(&rig.form));
 
     PressKey(rig.form, Qt::Key_F5);
-    QVERIFY(!rig.form.paused);
+    QVERIFY(!(rig.game.State() == TRoundState::Paused));
 
     PressKey(rig.form, Qt::Key_F1);
-    QVERIFY(rig.form.running);
-    QVERIFY(!rig.form.twoplayer);
+    QVERIFY(rig.game.RoundUnderWay());
+    QVERIFY(!rig.game.twoplayer);
     rig.TickRed(5);
 
     PressKey(rig.form, Qt::Key_F2);
     PressKey(rig.form, Qt::Key_F1);
-    QVERIFY(!rig.form.twoplayer);
+    QVERIFY(!rig.game.twoplayer);
     QCOMPARE(rig.CountPixels(FieldColour::Red), 5);
-    QCOMPARE(rig.form.redx, 195);
+    QCOMPARE(rig.game.redx, 195);
 
     PressKey(rig.form, Qt::Key_F5);
-    QVERIFY(rig.form.paused);
+    QVERIFY((rig.game.State() == TRoundState::Paused));
     PressKey(rig.form, Qt::Key_F5);
-    QVERIFY(!rig.form.paused);
+    QVERIFY(!(rig.game.State() == TRoundState::Paused));
 
     for (int i = 0; i < 3; ++i)
         rig.CrashRed();
-    QVERIFY(!rig.form.running);
+    QVERIFY(!rig.game.RoundUnderWay());
     PressKey(rig.form, Qt::Key_F5);
-    QVERIFY(!rig.form.paused);
+    QVERIFY(!(rig.game.State() == TRoundState::Paused));
 
     PressKey(rig.form, Qt::Key_F2);
-    QVERIFY(rig.form.running);
-    QVERIFY(rig.form.twoplayer);
+    QVERIFY(rig.game.RoundUnderWay());
+    QVERIFY(rig.game.twoplayer);
     PressKey(rig.form, Qt::Key_F3);
-    QVERIFY(!rig.form.againstcomputer);
+    QVERIFY(!rig.game.againstcomputer);
 
     for (int i = 0; i < 3; ++i)
         rig.CrashRed();
     PressKey(rig.form, Qt::Key_F3);
-    QVERIFY(rig.form.running);
-    QVERIFY(rig.form.againstcomputer);
+    QVERIFY(rig.game.RoundUnderWay());
+    QVERIFY(rig.game.againstcomputer);
 }
 
 // Another program taking the keyboard pauses a round being played exactly as F5 does, and the
@@ -463,7 +466,7 @@ void RoundsTest::leavingForAnotherProgramPausesARound()
     }
     if (moment == u"paused")
         rig.form.Pause1Click(rig.form.Pause1);
-    const bool pausedBefore = rig.form.paused;
+    const bool pausedBefore = (rig.game.State() == TRoundState::Paused);
     if (moment == u"crash") {
         rig.onWindow = [&](const QString &) { leave(); };
         rig.CrashRed();
@@ -472,20 +475,20 @@ void RoundsTest::leavingForAnotherProgramPausesARound()
         leave(); // coming back and leaving again
     }
 
-    QCOMPARE(rig.form.paused, pausedBefore || pauses);
+    QCOMPARE((rig.game.State() == TRoundState::Paused), pausedBefore || pauses);
     if (pauses) {
         QCOMPARE(rig.form.windowTitle(), QStringLiteral("Game paused - F5 to resume..."));
         QCOMPARE(rig.form.Pause1->text(), QStringLiteral("Resume"));
-        QVERIFY(!rig.form.hiresTimer1.Enabled());
-        QVERIFY(!rig.form.hiresTimer2.Enabled());
+        QVERIFY(!rig.game.Clock(TPlayer::Red).Enabled());
+        QVERIFY(!rig.game.Clock(TPlayer::Blue).Enabled());
         QCOMPARE(FieldCursor(rig.form), Qt::ArrowCursor);
         rig.form.Pause1Click(rig.form.Pause1);
-        QVERIFY(!rig.form.paused);
-        QVERIFY(rig.form.hiresTimer2.Enabled());
+        QVERIFY(!(rig.game.State() == TRoundState::Paused));
+        QVERIFY(rig.game.Clock(TPlayer::Blue).Enabled());
     } else if (moment == u"crash") {
         // The next round runs as if nothing had happened.
-        QVERIFY(rig.form.running);
-        QVERIFY(rig.form.hiresTimer1.Enabled());
+        QVERIFY(rig.game.RoundUnderWay());
+        QVERIFY(rig.game.Clock(TPlayer::Red).Enabled());
         QCOMPARE(rig.form.windowTitle(), QStringLiteral("Zandrix II"));
     }
 }
@@ -510,7 +513,8 @@ void RoundsTest::soundSettingIsReadFromTheFile()
     TestConfigHome home;
     if (!file.isEmpty())
         Store(home.settingsFile(), file);
-    TForm1 form;
+    TGame game(ProgramParts(std::make_unique<TWindowHost>(), GameRig::DefaultSeed));
+    TForm1 form(game);
     QVERIFY(form.Sound1->isCheckable());
     QCOMPARE(form.Sound1->isChecked(), on);
 }
@@ -578,7 +582,8 @@ void RoundsTest::computerGameIsATwoPlayerGameAtTheLevelOfTheSettings_data()
     QTest::newRow("no setting") << QByteArray() << TComputerLevel::Normal;
     QTest::newRow("easy") << QByteArray("[Computer]\nlevel=easy\n") << TComputerLevel::Easy;
     QTest::newRow("hard") << QByteArray("[Computer]\nlevel=hard\n") << TComputerLevel::Hard;
-    QTest::newRow("unknown") << QByteArray("[Computer]\nlevel=Hard\n") << TComputerLevel::Normal;
+    QTest::newRow("another case, blanks") << QByteArray("[Computer]\nlevel= Hard \n") << TComputerLevel::Hard;
+    QTest::newRow("unknown") << QByteArray("[Computer]\nlevel=expert\n") << TComputerLevel::Normal;
 }
 
 void RoundsTest::computerGameIsATwoPlayerGameAtTheLevelOfTheSettings()
@@ -591,33 +596,33 @@ void RoundsTest::computerGameIsATwoPlayerGameAtTheLevelOfTheSettings()
 
     rig.form.AgainsttheComputer1Click(rig.form.AgainsttheComputer1);
 
-    QVERIFY(rig.form.twoplayer);
-    QVERIFY(rig.form.againstcomputer);
+    QVERIFY(rig.game.twoplayer);
+    QVERIFY(rig.game.againstcomputer);
     for (const auto &displays : {RedDisplays(rig.form), BlueDisplays(rig.form)})
         for (TRCADigital *display : displays)
             QVERIFY2(!display->isHidden(), qPrintable(display->objectName()));
-    QVERIFY(rig.form.hiresTimer2.Enabled());
+    QVERIFY(rig.game.Clock(TPlayer::Blue).Enabled());
     QVERIFY(!rig.form.AgainsttheComputer1->isEnabled());
-    const auto *computer = dynamic_cast<const TComputerPlayer *>(rig.form.PilotOf(2));
+    const auto *computer = dynamic_cast<const TComputerPlayer *>(rig.game.PilotOf(TPlayer::Blue));
     QVERIFY(computer);
     QCOMPARE(computer->Level(), level);
-    QVERIFY(!rig.form.PilotOf(1));
+    QVERIFY(!rig.game.PilotOf(TPlayer::Red));
 
     // Player 2's keys steer nothing; player 1's do.
     rig.Type(QStringLiteral("45682"));
-    QCOMPARE(rig.form.bluedir, std::uint8_t(4));
-    QCOMPARE(rig.form.hiresTimer2.Interval(), std::uint16_t(51));
+    QCOMPARE(rig.game.bluedir, std::uint8_t(4));
+    QCOMPARE(rig.game.Clock(TPlayer::Blue).Interval(), std::uint16_t(51));
     QCOMPARE(rig.form.jumpdigb->Value(), 3);
     rig.Type(QStringLiteral("a"));
-    QCOMPARE(rig.form.reddir, std::uint8_t(3));
+    QCOMPARE(rig.game.reddir, std::uint8_t(3));
 
     rig.TickBoth(20);
     QCOMPARE(rig.CountPixels(FieldColour::Blue), 20);
     for (int i = 0; i < 3; ++i)
         rig.CrashRed();
     rig.StartTwoPlayers();
-    QVERIFY(!rig.form.PilotOf(2));
-    QVERIFY(!rig.form.againstcomputer);
+    QVERIFY(!rig.game.PilotOf(TPlayer::Blue));
+    QVERIFY(!rig.game.againstcomputer);
 }
 
 // Crash messages name the computer; at the game over nothing is recorded and no name asked, both
@@ -637,7 +642,7 @@ void RoundsTest::computerGameEndsWithoutTheHallOfFame()
     GameRig rig;
     rig.form.AgainsttheComputer1Click(rig.form.AgainsttheComputer1);
     // The computer would steer clear of the edge that the test runs its cycle into.
-    rig.form.setPilot(2, nullptr);
+    rig.game.setPilot(TPlayer::Blue, nullptr);
     rig.TickBoth(10);
     for (int i = 0; i < 3; ++i)
         rig.Crash(loser);
@@ -648,11 +653,11 @@ void RoundsTest::computerGameEndsWithoutTheHallOfFame()
     QCOMPARE(rig.events.filter(QStringLiteral("record")), QStringList());
     const QStringList applause = rig.SoundCommands().filter(QStringLiteral("applaus.wav"));
     QCOMPARE(applause, loser == 2 ? QStringList{GameRig::SoundCommand("play", "applaus.wav")} : QStringList());
-    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.game.gameover.Visible());
     QVERIFY(rig.form.StartEnabled());
     QVERIFY(!rig.form.digired->isHidden());
     QVERIFY(!rig.form.digiblue->isHidden());
-    QCOMPARE(rig.form.digiblue->Value(), rig.form.bluescore);
+    QCOMPARE(rig.form.digiblue->Value(), rig.game.bluescore);
     for (TRCADigital *display : {rig.form.digispeedr, rig.form.digispeedb, rig.form.liferdigi, rig.form.lifebdigi,
                                  rig.form.jumpdigr, rig.form.jumpdigb})
         QVERIFY2(display->isHidden(), qPrintable(display->objectName()));

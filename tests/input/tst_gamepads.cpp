@@ -3,6 +3,9 @@
 #include "input/TGamepadHub.h"
 #include "settings/TSettings.h"
 #include "support/GameRig.h"
+
+#include "app/ProgramParts.h"
+#include "app/TWindowHost.h"
 #include "support/ModalAnswer.h"
 #include "support/TestConfigHome.h"
 
@@ -108,10 +111,11 @@ struct Cycles
 
 Cycles Of(TForm1 &form)
 {
-    return {form.reddir,
-            form.bluedir,
-            form.hiresTimer1.Interval(),
-            form.hiresTimer2.Interval(),
+    TGame &game = form.game;
+    return {game.reddir,
+            game.bluedir,
+            game.Clock(TPlayer::Red).Interval(),
+            game.Clock(TPlayer::Blue).Interval(),
             form.jumpdigr->Value(),
             form.jumpdigb->Value()};
 }
@@ -244,7 +248,7 @@ private slots:
         rig.StartOnePlayer();
         for (int x : positions)
             pad.Stick(x);
-        QCOMPARE(int(rig.form.reddir), heading);
+        QCOMPARE(int(rig.game.reddir), heading);
     }
 
     // The keys' conditions hold for controllers: nothing acts before a round or after the game,
@@ -268,20 +272,20 @@ private slots:
             pads[1].Click(SDL_CONTROLLER_BUTTON_START);
         for (int i = 0; when == QLatin1String("over") && i < Rules::StartLives; ++i)
             rig.CrashRed();
-        QCOMPARE(rig.form.paused, when == QLatin1String("paused"));
-        QCOMPARE(rig.form.running, when == QLatin1String("paused"));
+        QCOMPARE((rig.game.State() == TRoundState::Paused), when == QLatin1String("paused"));
+        QCOMPARE(rig.game.RoundUnderWay(), when == QLatin1String("paused"));
 
         const Cycles before = Of(rig.form);
         for (VirtualPad &pad : pads)
             for (const QString &control : DefaultControls)
                 pad.Use(control);
         QCOMPARE(Of(rig.form), before);
-        QVERIFY(!rig.form.hiresTimer1.Enabled() && !rig.form.hiresTimer2.Enabled());
+        QVERIFY(!rig.game.Clock(TPlayer::Red).Enabled() && !rig.game.Clock(TPlayer::Blue).Enabled());
 
         // Start again: resumes the paused game, and is nothing between games.
         pads[0].Click(SDL_CONTROLLER_BUTTON_START);
-        QCOMPARE(rig.form.paused, false);
-        QCOMPARE(rig.form.hiresTimer1.Enabled(), when == QLatin1String("paused"));
+        QCOMPARE((rig.game.State() == TRoundState::Paused), false);
+        QCOMPARE(rig.game.Clock(TPlayer::Red).Enabled(), when == QLatin1String("paused"));
         QCOMPARE(rig.form.windowTitle(), QStringLiteral("Zandrix II"));
     }
 
@@ -295,34 +299,34 @@ private slots:
         rig.StartTwoPlayers();
         std::optional<VirtualPad> first(std::in_place, *hub);
         first->Click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-        QCOMPARE(int(rig.form.reddir), 3);
+        QCOMPARE(int(rig.game.reddir), 3);
         VirtualPad second(*hub);
         second.Click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-        QCOMPARE(int(rig.form.bluedir), 5);
+        QCOMPARE(int(rig.game.bluedir), 5);
         QCOMPARE(Players(*hub), (QStringList{"1", "2"}));
 
         first->Stick(-32768); // pulled out with the stick pushed: nothing is left held
-        QCOMPARE(int(rig.form.reddir), 4);
+        QCOMPARE(int(rig.game.reddir), 4);
         first.reset();
         const Cycles pulled = Of(rig.form);
         rig.TickBoth(3);
         QCOMPARE(Of(rig.form), pulled);
-        QVERIFY(rig.form.hiresTimer1.Enabled());
+        QVERIFY(rig.game.Clock(TPlayer::Red).Enabled());
         second.Click(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-        QCOMPARE(int(rig.form.bluedir), 4);
+        QCOMPARE(int(rig.game.bluedir), 4);
         QCOMPARE(Players(*hub), QStringList{"2"});
 
         VirtualPad third(*hub);
         VirtualPad fourth(*hub);
         QCOMPARE(Players(*hub), (QStringList{"2", "1", "0"}));
         third.Click(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-        QCOMPARE(int(rig.form.reddir), 3);
+        QCOMPARE(int(rig.game.reddir), 3);
         fourth.Click(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-        QCOMPARE(int(rig.form.bluedir), 4);
+        QCOMPARE(int(rig.game.bluedir), 4);
         second.Unplug();
         QCOMPARE(Players(*hub), (QStringList{"1", "2"}));
         fourth.Click(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-        QCOMPARE(int(rig.form.bluedir), 3);
+        QCOMPARE(int(rig.game.bluedir), 3);
     }
 
     // The page lists the controllers as they come and go, with their players.
@@ -396,9 +400,10 @@ private slots:
 
         // The program starts without a controller; they come later.
         Store(home.settingsFile(), saved);
-        TForm1 restarted;
-        restarted.hiresTimer1.setOnTimer({});
-        restarted.hiresTimer2.setOnTimer({});
+        TGameParts parts = ProgramParts(std::make_unique<TWindowHost>(), GameRig::DefaultSeed);
+        parts.ticks = std::make_unique<TDrivenTicks>();
+        TGame game(std::move(parts));
+        TForm1 restarted(game);
         for (auto &pad : pads)
             pad.emplace(*hub);
         playWith(restarted);

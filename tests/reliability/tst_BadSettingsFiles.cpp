@@ -264,7 +264,7 @@ void BadSettingsFiles::writableFileGetsTheScoreAndKeepsEveryOtherByte()
     qInfo("%s: a whole game took %lld ms", QTest::currentDataTag(), static_cast<long long>(elapsed));
     QCOMPARE(rig.failures, QStringList());
     QCOMPARE(rig.errorBoxes, QStringList());
-    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.game.gameover.Visible());
 
     QVERIFY(SameBytes(Contents(home.settingsFile()), AfterGame(old, twoPlayers)));
     // No temporary file is left behind. (Root's rewrite of a file without permissions leaves it
@@ -354,7 +354,7 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
     // Reported once, in the error box, and the game over completed all the same.
     QCOMPARE(rig.failures, QStringList{CannotWrite});
     QCOMPARE(rig.errorBoxes, QStringList{CannotWrite});
-    QVERIFY(rig.form.gameover.Visible());
+    QVERIFY(rig.game.gameover.Visible());
     QVERIFY(rig.form.StartEnabled());
 
     QCOMPARE(Snapshot(home.path()), before);

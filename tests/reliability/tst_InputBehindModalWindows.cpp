@@ -33,6 +33,7 @@ void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunni
 {
     GameRig rig(GameRig::Hosting::Windows);
     TForm1 &form = rig.form;
+    TGame &game = rig.game;
     // The player holds "w" (faster) and hits Enter on the crash window of the last cycle.
     rig.onWindow = [&](const QString &title) {
         if (title == u"Player 1 crashed! 0 Cycles left...")
@@ -43,15 +44,15 @@ void InputBehindModalWindows::speedKeyBehindTheLastCrashWindowLeavesNoTimerRunni
     // The game is over: its movement timers must stand still. Whatever a running timer would
     // deliver, it is delivered here; a cycle set moving again would crash once more, with 255
     // cycles left.
-    for (int tick = 0; tick < 1000 && form.hiresTimer1.Enabled() && form.StartEnabled(); ++tick)
+    for (int tick = 0; tick < 1000 && game.Clock(TPlayer::Red).Enabled() && form.StartEnabled(); ++tick)
         rig.TickRed();
-    QVERIFY(!form.hiresTimer1.Enabled());
-    QVERIFY(!form.hiresTimer2.Enabled());
+    QVERIFY(!game.Clock(TPlayer::Red).Enabled());
+    QVERIFY(!game.Clock(TPlayer::Blue).Enabled());
     const QStringList crashes = rig.WindowTitles().filter(QStringLiteral("crashed!"));
     QCOMPARE(crashes.size(), 3);
     QCOMPARE(crashes.last(), QStringLiteral("Player 1 crashed! 0 Cycles left..."));
-    QCOMPARE(form.redlives, std::uint8_t(0));
-    QVERIFY(!form.running);
+    QCOMPARE(game.redlives, std::uint8_t(0));
+    QVERIFY(!game.RoundUnderWay());
     QVERIFY(form.StartEnabled());
 }
 

@@ -10,6 +10,8 @@
 #include "game/Rules.h"
 #include "support/GameRig.h"
 
+#include "game/TTimerTicks.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -66,12 +68,12 @@ struct Snapshot
     std::uint8_t bonusKind = 0;
 
     explicit Snapshot(const TForm1 &form)
-        : score{0, form.redscore, form.bluescore}
-        , lives{0, form.redlives, form.bluelives}
-        , interval{0, form.hiresTimer1.Interval(), form.hiresTimer2.Interval()}
+        : score{0, form.game.redscore, form.game.bluescore}
+        , lives{0, form.game.redlives, form.game.bluelives}
+        , interval{0, form.game.Clock(TPlayer::Red).Interval(), form.game.Clock(TPlayer::Blue).Interval()}
         , jumps{0, form.jumpdigr->Value(), form.jumpdigb->Value()}
-        , bonusShown(form.Label1.Visible())
-        , bonusKind(form.bonuskind)
+        , bonusShown(form.game.Label1.Visible())
+        , bonusKind(form.game.bonuskind)
     {
     }
 };
@@ -82,9 +84,11 @@ class TickAccounting
 public:
     explicit TickAccounting(TForm1 &window)
         : form(window)
+        , game(window.game)
     {
-        form.hiresTimer1.setOnTimer([this](TThreadedTimer *) { Tick(1); });
-        form.hiresTimer2.setOnTimer([this](TThreadedTimer *) { Tick(2); });
+        auto &timers = static_cast<TTimerTicks &>(game.Ticks());
+        timers.hiresTimer1.setOnTimer([this](TThreadedTimer *) { Tick(1); });
+        timers.hiresTimer2.setOnTimer([this](TThreadedTimer *) { Tick(2); });
     }
 
     QStringList violations;
@@ -111,14 +115,14 @@ private:
             Violation(QStringLiteral("a tick ran off the GUI thread"));
         if (inTick)
             Violation(QStringLiteral("a tick ran inside another"));
-        if (!form.running || form.paused)
+        if (!game.RoundUnderWay() || (game.State() == TRoundState::Paused))
             Violation(QStringLiteral("a tick arrived while no round was played"));
         inTick = true;
         const Snapshot before(form);
         if (player == 1)
-            form.hiresTimer1Timer(&form.hiresTimer1);
+            game.Tick(TClock::Red);
         else
-            form.HiResTimer2Timer(&form.hiresTimer2);
+            game.Tick(TClock::Blue);
         const Snapshot after(form);
         inTick = false;
         ++ticks;
@@ -175,16 +179,18 @@ private:
     }
 
     TForm1 &form;
+    TGame &game;
     bool inTick = false;
 };
 
 // Only black, red, blue and yellow belong on the field while a round is played.
 int StrayPixels(const TForm1 &form)
 {
+    TGame &game = form.game;
     int stray = 0;
     for (int y = 0; y < TFieldSurface::Height; ++y) {
         for (int x = 0; x < TFieldSurface::Width; ++x) {
-            const std::uint32_t colour = form.GetPixel(x, y);
+            const std::uint32_t colour = game.GetPixel(x, y);
             if (colour != FieldColour::Black && colour != FieldColour::Red && colour != FieldColour::Blue
                 && colour != FieldColour::Yellow)
                 ++stray;
@@ -211,6 +217,7 @@ void Soak::twoPlayerGamesAtTopSpeed()
 
     GameRig rig(GameRig::Hosting::Windows, GameRig::Ticks::Threaded);
     TForm1 &form = rig.form;
+    TGame &game = rig.game;
     TickAccounting accounting(form);
     QRandomGenerator script(1234);
     qint64 games = 0;
@@ -222,7 +229,7 @@ void Soak::twoPlayerGamesAtTopSpeed()
     // keys cannot arrive either, except right behind the key that closes the window (see
     // tst_InputBehindModalWindows.cpp).
     const auto idle = [&] { return !accounting.InTick() && !QApplication::activeModalWidget(); };
-    const auto playing = [&] { return form.running && !form.paused && idle(); };
+    const auto playing = [&] { return game.RoundUnderWay() && !(game.State() == TRoundState::Paused) && idle(); };
 
     // A new two-player game as soon as the last one is over.
     // The rig's list of windows and sounds is emptied as it goes, so that it does not count as
@@ -236,7 +243,7 @@ void Soak::twoPlayerGamesAtTopSpeed()
         if (form.StartEnabled() && idle()) {
             form.N2Players1Click(form.N2Players1);
             ++games;
-            if (form.redscore != 0 || form.bluescore != 0 || form.redlives != 3 || form.bluelives != 3)
+            if (game.redscore != 0 || game.bluescore != 0 || game.redlives != 3 || game.bluelives != 3)
                 accounting.Violation(QStringLiteral("a new game did not start from nothing"));
         }
     });
@@ -248,11 +255,11 @@ void Soak::twoPlayerGamesAtTopSpeed()
     QObject::connect(&typist, &QTimer::timeout, [&] {
         if (!playing())
             return;
-        if (form.hiresTimer1.Interval() > 1) {
+        if (game.Clock(TPlayer::Red).Interval() > 1) {
             rig.Type(QStringLiteral("w"));
             ++keys;
         }
-        if (form.hiresTimer2.Interval() > 1) {
+        if (game.Clock(TPlayer::Blue).Interval() > 1) {
             rig.Type(QStringLiteral("8"));
             ++keys;
         }
@@ -273,7 +280,7 @@ void Soak::twoPlayerGamesAtTopSpeed()
         form.Pause1Click(form.Pause1);
         ++pauses;
         QTimer::singleShot(15, &form, [&] {
-            if (form.paused)
+            if ((game.State() == TRoundState::Paused))
                 form.Pause1Click(form.Pause1);
         });
     });
@@ -283,14 +290,14 @@ void Soak::twoPlayerGamesAtTopSpeed()
     QTimer bonus;
     bonus.setInterval(150);
     QObject::connect(&bonus, &QTimer::timeout, [&] {
-        if (playing() && !form.Label1.Visible())
-            form.Timer1Timer(&form.Timer1);
+        if (playing() && !game.Label1.Visible())
+            game.Tick(TClock::Bonus);
     });
 
     QTimer fieldCheck;
     fieldCheck.setInterval(500);
     QObject::connect(&fieldCheck, &QTimer::timeout, [&] {
-        if (!playing() || form.gameover.Visible())
+        if (!playing() || game.gameover.Visible())
             return;
         ++fieldChecks;
         if (const int stray = StrayPixels(form))

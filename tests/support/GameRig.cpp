@@ -1,5 +1,9 @@
 #include "support/GameRig.h"
 
+#include "app/ProgramParts.h"
+#include "app/TWindowHost.h"
+#include "game/TTimerTicks.h"
+
 #include "game/TFieldSurface.h"
 #include "game/TGameHost.h"
 #include "halloffame/Tnewhigh.h"
@@ -38,8 +42,9 @@ private:
     QStringList &log;
 };
 
-// Stands in for the crash window, the hall of fame and the settings file.
-class RecordingHost : public TGameHost
+// Stands in for the crash window, the hall of fame and the bindings; the rest of the settings
+// file is the real one.
+class RecordingHost : public TWindowHost
 {
 public:
     explicit RecordingHost(GameRig &gameRig)
@@ -83,23 +88,49 @@ GameRig::GameRig(std::uint32_t seed)
 {
 }
 
+namespace {
+
+// The parts of a test's game: the given host, a sound recorder, driven or real ticks, the seed.
+TGameParts RigParts(std::unique_ptr<TGameHost> host, QStringList &sounds, TDrivenTicks *&driven, GameRig::Ticks ticks,
+                    std::uint32_t seed)
+{
+    TGameParts parts;
+    parts.host = std::move(host);
+    parts.media = std::make_unique<SoundRecorder>(sounds);
+    if (ticks == GameRig::Ticks::Held) {
+        auto source = std::make_unique<TDrivenTicks>();
+        driven = source.get();
+        parts.ticks = std::move(source);
+    } else {
+        parts.ticks = std::make_unique<TTimerTicks>();
+    }
+    parts.seed = seed;
+    parts.computer = ComputerPilotMaker();
+    return parts;
+}
+
+std::unique_ptr<TGameHost> RigHost(GameRig::Hosting hosting, GameRig &rig)
+{
+    if (hosting == GameRig::Hosting::Recording)
+        return std::make_unique<RecordingHost>(rig);
+    return std::make_unique<TWindowHost>();
+}
+
+} // namespace
+
 GameRig::GameRig(Hosting hosting, Ticks ticks, std::uint32_t seed)
-    : window(std::make_unique<TForm1>())
+    : ownedGame(std::make_unique<TGame>(RigParts(RigHost(hosting, *this), events, drivenTicks, ticks, seed)))
+    , window(std::make_unique<TForm1>(*ownedGame))
+    , game(*ownedGame)
     , form(*window)
+    , clock(drivenTicks)
 {
     for (const ControlsSection::Binding &binding : ControlsSection::Bindings)
         bindings.append(QLatin1String(binding.defaultValue));
-    form.generator.seed(seed);
-    form.setMedia(std::make_unique<SoundRecorder>(events));
-    if (ticks == Ticks::Held) {
-        form.hiresTimer1.setOnTimer({});
-        form.hiresTimer2.setOnTimer({});
-        QObject::disconnect(&form.Timer1, &QTimer::timeout, &form, nullptr);
-    }
     if (hosting == Hosting::Recording) {
-        form.setHost(std::make_unique<RecordingHost>(*this));
         SetFailureReporter([this](const std::string &message) { failures.append(QString::fromStdString(message)); });
     } else {
+        static_cast<TWindowHost &>(game.Host()).setOwner(window.get());
         modals.emplace([this](QWidget *modal) { AnswerAsAPlayer(modal); });
         SetFailureReporter([this](const std::string &message) {
             failures.append(QString::fromStdString(message));
@@ -112,6 +143,7 @@ GameRig::~GameRig()
 {
     modals.reset();
     window.reset();
+    ownedGame.reset();
     SetFailureReporter({});
 }
 
@@ -143,13 +175,13 @@ void GameRig::AnswerAsAPlayer(QWidget *modal)
 void GameRig::TickRed(int n)
 {
     for (int i = 0; i < n; ++i)
-        form.hiresTimer1Timer(&form.hiresTimer1);
+        game.Tick(TClock::Red);
 }
 
 void GameRig::TickBlue(int n)
 {
     for (int i = 0; i < n; ++i)
-        form.HiResTimer2Timer(&form.hiresTimer2);
+        game.Tick(TClock::Blue);
 }
 
 void GameRig::TickBoth(int n)
@@ -170,16 +202,16 @@ void GameRig::Type(const QString &keys)
 
 void GameRig::PlaceRed(int x, int y, std::uint8_t dir)
 {
-    form.redx = static_cast<std::uint16_t>(x);
-    form.redy = static_cast<std::uint16_t>(y);
-    form.reddir = dir;
+    game.redx = static_cast<std::uint16_t>(x);
+    game.redy = static_cast<std::uint16_t>(y);
+    game.reddir = dir;
 }
 
 void GameRig::PlaceBlue(int x, int y, std::uint8_t dir)
 {
-    form.bluex = static_cast<std::uint16_t>(x);
-    form.bluey = static_cast<std::uint16_t>(y);
-    form.bluedir = dir;
+    game.bluex = static_cast<std::uint16_t>(x);
+    game.bluey = static_cast<std::uint16_t>(y);
+    game.bluedir = dir;
 }
 
 void GameRig::Place(int player, int x, int y, std::uint8_t dir)
@@ -198,7 +230,7 @@ bool GameRig::PlayToGameOver(bool twoPlayers, int steps)
 {
     Start(twoPlayers);
     // Three crashes of player 1 end any game; a fourth round would mean it did not end.
-    for (int round = 0; round < 4 && !form.StartEnabled(); ++round) {
+    for (int round = 0; round < 4 && !game.StartAllowed(); ++round) {
         for (int i = 0; i < steps; ++i) {
             TickRed();
             if (twoPlayers)
@@ -206,24 +238,32 @@ bool GameRig::PlayToGameOver(bool twoPlayers, int steps)
         }
         CrashRed();
     }
-    return form.StartEnabled() && !form.running;
+    return form.StartEnabled() && game.State() == TRoundState::GameOver;
 }
 
 void GameRig::PlaceBonusOfKind(std::uint8_t kind)
 {
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        form.Timer1Timer(&form.Timer1);
-        if (form.bonuskind == kind)
+        game.Tick(TClock::Bonus);
+        if (game.bonuskind == kind)
             return;
     }
 }
 
+QPoint GameRig::CollectBonus(int player)
+{
+    const QPoint yellow = FirstYellowPixel();
+    Place(player, yellow.x() - 1, yellow.y(), 7);
+    Tick(player);
+    return yellow;
+}
+
 QPoint GameRig::FirstYellowPixel() const
 {
-    const QRect bounds = form.Label1.Bounds();
+    const QRect bounds = game.Label1.Bounds();
     for (int y = bounds.top(); y <= bounds.bottom(); ++y)
         for (int x = bounds.left(); x <= bounds.right(); ++x)
-            if (form.GetPixel(x, y) == FieldColour::Yellow)
+            if (game.GetPixel(x, y) == FieldColour::Yellow)
                 return {x, y};
     return {-1, -1};
 }
@@ -257,7 +297,7 @@ int GameRig::CountPixels(std::uint32_t colour) const
     int count = 0;
     for (int y = 0; y < TFieldSurface::Height; ++y)
         for (int x = 0; x < TFieldSurface::Width; ++x)
-            if (form.GetPixel(x, y) == colour)
+            if (game.GetPixel(x, y) == colour)
                 ++count;
     return count;
 }
@@ -267,7 +307,7 @@ QString GameRig::FieldChecksum() const
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (int y = 0; y < TFieldSurface::Height; ++y)
         for (int x = 0; x < TFieldSurface::Width; ++x) {
-            const std::uint32_t colour = form.GetPixel(x, y);
+            const std::uint32_t colour = game.GetPixel(x, y);
             const std::array<char, 4> bytes{static_cast<char>(colour & 0xFF), static_cast<char>((colour >> 8) & 0xFF),
                                             static_cast<char>((colour >> 16) & 0xFF),
                                             static_cast<char>((colour >> 24) & 0xFF)};

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/TForm1.h"
+#include "game/TDrivenTicks.h"
+#include "game/TGame.h"
 #include "support/ModalLog.h"
 #include "support/TestConfigHome.h"
 
@@ -14,16 +16,15 @@
 #include <optional>
 #include <vector>
 
-// A main window whose game the test plays:
+// A game that the test plays, built with its parts, and the main window showing it:
 // - a fresh settings directory, a fixed seed, and every sound command kept instead of played;
-// - ticks held by the test (the default): the movement timers keep their Enabled state but never
-//   tick on their own (their handlers are cleared, so the workers stay parked) and the bonus timer
-//   runs but places nothing, so the test calls the handlers; or threaded: the real workers deliver
-//   the ticks to the window's own handlers;
+// - ticks driven by the test (the default): nothing ticks unless the test enters a tick or runs
+//   the driven clock (`clock`); or threaded: the program's real timers deliver them;
 // - a recording host (the default): no window opens, each crash window and each recording of a
-//   final score is logged among the sounds, and the bindings are the test's; or the program's own
-//   host, its real windows answered as a player would: a crash window with Enter, a name entry
-//   with a name and Enter, an error box with OK (anything else is closed);
+//   final score is logged among the sounds, the bindings are the test's, and the rest of the
+//   settings file is the real one in the test's directory; or the program's own host, its real
+//   windows answered as a player would: a crash window with Enter, a name entry with a name and
+//   Enter, an error box with OK (anything else is closed);
 // - failures reported through ReportFailure are collected (and on the real windows also shown in
 //   the real error box, as the program does).
 class GameRig
@@ -66,16 +67,22 @@ public:
     QStringList errorBoxes;
 
 private:
+    TDrivenTicks *drivenTicks = nullptr;
+    std::unique_ptr<TGame> ownedGame;
     std::unique_ptr<TForm1> window;
     std::optional<ModalLog> modals;
     void AnswerAsAPlayer(QWidget *modal);
 
 public:
+    TGame &game;
     TForm1 &form;
+    // The driven clock; null when the ticks are threaded.
+    TDrivenTicks *const clock;
 
     // The new-game commands, as the menu calls them.
     void StartOnePlayer() { form.N1Player1Click(form.N1Player1); }
     void StartTwoPlayers() { form.N2Players1Click(form.N2Players1); }
+    void StartAgainstTheComputer() { form.AgainsttheComputer1Click(form.AgainsttheComputer1); }
     void Start(bool twoPlayers) { twoPlayers ? StartTwoPlayers() : StartOnePlayer(); }
 
     // n ticks of player 1, of player 2, or of both (red first, as if their timers alternated).
@@ -86,6 +93,9 @@ public:
     // Types each character as the keyboard would hand it to the window.
     void Type(const QString &keys);
 
+    // The tick of a clock, as the clock would give it.
+    void Tick(TClock which) { game.Tick(which); }
+
     // Puts a head somewhere with a heading, as if it had got there.
     void PlaceRed(int x, int y, std::uint8_t dir);
     void PlaceBlue(int x, int y, std::uint8_t dir);
@@ -95,6 +105,8 @@ public:
     void CrashBlue() { Crash(2); }
 
     // The same for either player, 1 (red) or 2 (blue).
+    static TPlayer PlayerOf(int player) { return player == 1 ? TPlayer::Red : TPlayer::Blue; }
+    TMovementClock &Movement(int player) { return game.Clock(PlayerOf(player)); }
     void Tick(int player, int n = 1) { player == 1 ? TickRed(n) : TickBlue(n); }
     void Place(int player, int x, int y, std::uint8_t dir);
     void Crash(int player);
@@ -105,6 +117,9 @@ public:
 
     // Places bonuses until one of the given kind lies on the field.
     void PlaceBonusOfKind(std::uint8_t kind);
+    // Drives the player's head onto the bonus's first yellow pixel from the left: that tick collects
+    // it, and the step draws the trail there and scores. Returns the pixel.
+    QPoint CollectBonus(int player);
     // The first yellow pixel of the bonus label, row by row; (-1, -1) when there is none.
     QPoint FirstYellowPixel() const;
 

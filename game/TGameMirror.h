@@ -1,0 +1,44 @@
+#pragma once
+
+#include "game/TGameEvent.h"
+#include "game/TPanelDisplay.h"
+#include "game/TPlayfield.h"
+
+#include <array>
+
+// A game rebuilt from its stream alone: the field with its bonus labels and game-over picture,
+// every value of the side panel, and what is known of each cycle. It decides nothing; it only
+// follows. A watcher of a game (a playback, a remote screen) shows one of these.
+class TGameMirror
+{
+public:
+    struct Cycle
+    {
+        std::uint16_t x = 0;
+        std::uint16_t y = 0;
+        std::uint8_t dir = 0;
+        std::uint16_t interval = 0;
+        std::int32_t score = 0;
+        std::uint8_t lives = 0;
+        std::int32_t jets = 0;
+    };
+
+    void Apply(const TGameEvent &event);
+
+    TPlayfield playfield;
+    std::array<TPanelDisplay, DisplayCount> displays;
+    std::array<Cycle, 2> cycles;
+    TRoundState state = TRoundState::Idle;
+    TGameMode mode = TGameMode::OnePlayer;
+    std::uint8_t bonuskind = 0;
+    // The checksums of the rounds' ends as told, and whether the rebuilt field matched each.
+    int roundEnds = 0;
+    int checksumMismatches = 0;
+    std::int64_t time = 0;
+
+    const TPanelDisplay &Display(TDisplay display) const { return displays.at(static_cast<std::size_t>(display)); }
+    const Cycle &Of(TPlayer player) const { return cycles.at(Index(player)); }
+
+private:
+    Cycle &Of(TPlayer player) { return cycles.at(Index(player)); }
+};
