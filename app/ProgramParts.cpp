@@ -3,10 +3,10 @@
 #include "computer/TComputerPlayer.h"
 #include "game/TTimerTicks.h"
 
-std::function<std::unique_ptr<TPilot>(const QString &level, std::uint32_t seed)> ComputerPilotMaker()
+TComputerMaker ComputerPilotMaker()
 {
-    return [](const QString &level, std::uint32_t seed) -> std::unique_ptr<TPilot> {
-        return std::make_unique<TComputerPlayer>(ComputerLevelFromText(level), seed);
+    return [](TComputerLevel level, std::uint32_t seed) -> std::unique_ptr<TPilot> {
+        return std::make_unique<TComputerPlayer>(level, seed);
     };
 }
 

@@ -5,6 +5,6 @@
 // The parts of the program's own game: the real timers and media, the computer opponent, and the
 // given host and seed.
 // The computer opponent at the stored level, seeded.
-std::function<std::unique_ptr<TPilot>(const QString &level, std::uint32_t seed)> ComputerPilotMaker();
+TComputerMaker ComputerPilotMaker();
 
 TGameParts ProgramParts(std::unique_ptr<TGameHost> host, std::uint32_t seed);

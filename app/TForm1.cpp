@@ -43,17 +43,6 @@ template <typename Window> int ShowModal(QWidget *owner)
     return window.exec();
 }
 
-// What the game's display shows now, as the game would tell it.
-TGameEvent DisplayState(const TGame &game, TDisplay which)
-{
-    TGameEvent event;
-    event.kind = TGameEvent::Kind::Panel;
-    event.display = which;
-    event.value = game.Display(which).Value();
-    event.visible = game.Display(which).Visible();
-    return event;
-}
-
 } // namespace
 
 TForm1::TForm1(TGame &shownGame, QWidget *parent)
@@ -79,8 +68,8 @@ TForm1::TForm1(TGame &shownGame, QWidget *parent)
 
     CreateSidePanel();
     CreateMenu();
-    for (std::size_t i = 0; i < displays.size(); ++i)
-        Show(DisplayState(game, static_cast<TDisplay>(i)));
+    for (int i = 0; i < DisplayCount; ++i)
+        ShowDisplay(static_cast<TDisplay>(i));
     ShowState(game.State());
     connect(&game, &TGame::happened, this, &TForm1::Show);
     connect(&game, &TGame::stateChanged, this, &TForm1::ShowState);
@@ -213,11 +202,15 @@ bool TForm1::StartEnabled() const
 
 void TForm1::Show(const TGameEvent &event)
 {
-    if (event.kind != TGameEvent::Kind::Panel)
-        return;
-    TRCADigital *display = displays.at(static_cast<std::size_t>(event.display));
-    display->setValue(event.value);
-    display->setVisible(event.visible);
+    if (event.kind == TGameEvent::Kind::Panel)
+        ShowDisplay(event.display);
+}
+
+void TForm1::ShowDisplay(TDisplay which)
+{
+    TRCADigital *display = displays.at(static_cast<std::size_t>(which));
+    display->setValue(game.Display(which).Value());
+    display->setVisible(game.Display(which).Visible());
 }
 
 void TForm1::ShowState(TRoundState state)

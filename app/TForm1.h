@@ -93,6 +93,7 @@ private:
 
     // Following the game.
     void Show(const TGameEvent &event);
+    void ShowDisplay(TDisplay which);
     void ShowState(TRoundState state);
 
     TFieldView *fieldView = nullptr;

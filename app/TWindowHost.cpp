@@ -33,9 +33,9 @@ QStringList TWindowHost::ReadBindings()
     return ControlsSection::Read(TProfileFile::Settings());
 }
 
-QString TWindowHost::ReadComputerLevel()
+TComputerLevel TWindowHost::ReadComputerLevel()
 {
-    return ComputerSection::Read(TProfileFile::Settings());
+    return ComputerSection::Level(TProfileFile::Settings());
 }
 
 bool TWindowHost::ReadSoundOn()

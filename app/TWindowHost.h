@@ -14,7 +14,7 @@ public:
     void RecordOnePlayer(QObject *Sender, std::int32_t score) override;
     void RecordTwoPlayers(QObject *Sender, const QString &player, std::int32_t score) override;
     QStringList ReadBindings() override;
-    QString ReadComputerLevel() override;
+    TComputerLevel ReadComputerLevel() override;
     bool ReadSoundOn() override;
     void WriteSoundOn(bool on) override;
 

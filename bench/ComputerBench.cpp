@@ -50,7 +50,7 @@ public:
     void RecordOnePlayer(QObject *, std::int32_t) override {}
     void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
     QStringList ReadBindings() override { return QStringList(10); }
-    QString ReadComputerLevel() override { return {}; }
+    TComputerLevel ReadComputerLevel() override { return TComputerLevel::Normal; }
     bool ReadSoundOn() override { return false; }
     void WriteSoundOn(bool) override {}
 };

@@ -12,13 +12,7 @@ void TGame::Timer1Timer(QObject *)
     // Showing the label repaints its rectangle: a trail beneath it is gone.
     const QString text = Rules::Bonus(bonuskind).text.toString();
     playfield.ShowBonus(bonusx, bonusy, text);
-    TGameEvent shown;
-    shown.kind = TGameEvent::Kind::BonusShown;
-    shown.x = bonusx;
-    shown.y = bonusy;
-    shown.bonus = bonuskind;
-    shown.text = text;
-    Tell(shown);
+    Tell({.kind = TGameEvent::Kind::BonusShown, .x = bonusx, .y = bonusy, .bonus = bonuskind, .text = text});
     BonusClock().stop();
     // The next bonus comes 2 to 20 seconds after this one is collected.
     BonusClock().setInterval(random(Rules::BonusDelayRange) + Rules::BonusDelay);
@@ -38,31 +32,23 @@ void TGame::givebonus(QObject *, TPlayer player)
     else
         collector.score = WrappingAdd(collector.score, bonus.points);
 
-    TGameEvent collected;
-    collected.kind = TGameEvent::Kind::BonusErased;
-    collected.x = static_cast<std::uint16_t>(left);
-    collected.y = static_cast<std::uint16_t>(top);
-    collected.collected = true;
-    collected.player = player;
-    collected.bonus = bonuskind;
-    collected.score = collector.score;
-    collected.jets = collector.Jets();
-    Tell(collected);
+    Tell({.kind = TGameEvent::Kind::BonusErased,
+          .player = player,
+          .cycle = collector.State(),
+          .x = static_cast<std::uint16_t>(left),
+          .y = static_cast<std::uint16_t>(top),
+          .bonus = bonuskind,
+          .collected = true});
 }
 
 void TGame::clearfield()
 {
     playfield.clearfield();
-    TGameEvent cleared;
-    cleared.kind = TGameEvent::Kind::FieldCleared;
-    Tell(cleared);
+    Tell({.kind = TGameEvent::Kind::FieldCleared});
 }
 
 void TGame::ShowGameOver(bool on)
 {
     gameover.setVisible(on);
-    TGameEvent picture;
-    picture.kind = TGameEvent::Kind::GameOverShown;
-    picture.visible = on;
-    Tell(picture);
+    Tell({.kind = TGameEvent::Kind::GameOverShown, .visible = on});
 }

@@ -31,30 +31,19 @@ void TGame::EndRound()
 {
     // An uncollected bonus is lost: its black copy erases it.
     playfield.EraseBonus(bonusx, bonusy);
-    TGameEvent lost;
-    lost.kind = TGameEvent::Kind::BonusErased;
-    lost.x = bonusx;
-    lost.y = bonusy;
-    Tell(lost);
+    Tell({.kind = TGameEvent::Kind::BonusErased, .x = bonusx, .y = bonusy});
 
     StopClocks();
     // The round is over now. A key typed just as the crash window closes can reach the game before
     // the crash is dealt with; it must not set a cycle moving again.
     setState(TRoundState::Crashed);
-    TGameEvent end;
-    end.kind = TGameEvent::Kind::RoundEnd;
-    end.checksum = field.Checksum();
-    Tell(end);
+    Tell({.kind = TGameEvent::Kind::RoundEnd, .checksum = field.Checksum()});
 }
 
 void TGame::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlayerView &opponent)
 {
     --crashing.lives;
-    TGameEvent lives;
-    lives.kind = TGameEvent::Kind::Lives;
-    lives.player = crashing.player;
-    lives.lives = crashing.lives;
-    Tell(lives);
+    TellCycle(TGameEvent::Kind::Lives, crashing);
     const QString who = againstcomputer && crashing.player == TPlayer::Blue
                             ? QStringLiteral("Computer")
                             : QStringLiteral("Player %1").arg(Number(crashing.player));
@@ -64,11 +53,7 @@ void TGame::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlaye
         crashed(Sender, QStringLiteral("%1 crashed! %2 Cycles left...").arg(who).arg(crashing.lives));
     }
     opponent.score = WrappingAdd(opponent.score, Rules::CrashPoints);
-    TGameEvent points;
-    points.kind = TGameEvent::Kind::Score;
-    points.player = opponent.player;
-    points.score = opponent.score;
-    Tell(points);
+    TellCycle(TGameEvent::Kind::Score, opponent);
     Display(TDisplay::RedScore).setValue(redscore);
     Display(TDisplay::BlueScore).setValue(bluescore);
     crashing.ShowLives();
@@ -94,17 +79,7 @@ void TGame::GameOver(QObject *Sender)
     // A new game may start only once the scores are written: a key typed between two name entries
     // must not start a game inside this one's end.
     ShowGameOver(true);
-    for (TPlayer player : BothPlayers) {
-        TGameEvent score;
-        score.kind = TGameEvent::Kind::Score;
-        score.player = player;
-        score.score = Player(player).score;
-        Tell(score);
-    }
-    TGameEvent end;
-    end.kind = TGameEvent::Kind::GameEnd;
-    end.mode = Mode();
-    Tell(end);
+    Tell({.kind = TGameEvent::Kind::GameEnd, .mode = Mode()});
     setState(TRoundState::GameOver);
 }
 

@@ -16,15 +16,12 @@ bool Matches(const QString &binding, QChar key)
 
 void TGame::Perform(const TPlayerView &player, TPlayerAction action)
 {
-    TGameEvent effect;
-    effect.player = player.player;
     switch (action) {
     case TPlayerAction::TurnLeft:
     case TPlayerAction::TurnRight:
         // Adding 1 turns left, subtracting 1 turns right; 9 becomes 1 and 0 becomes 8.
         player.dir = Normalised(static_cast<std::uint8_t>(player.dir + (action == TPlayerAction::TurnLeft ? 1 : -1)));
-        effect.kind = TGameEvent::Kind::Heading;
-        effect.dir = player.dir;
+        TellCycle(TGameEvent::Kind::Heading, player);
         break;
     case TPlayerAction::Faster:
     case TPlayerAction::Slower: {
@@ -38,25 +35,18 @@ void TGame::Perform(const TPlayerView &player, TPlayerAction action)
         else if (action == TPlayerAction::Slower && interval <= Rules::SlowerUpTo)
             timer.setInterval(static_cast<std::uint16_t>(interval + Rules::SpeedStep));
         timer.setEnabled(true);
-        effect.kind = TGameEvent::Kind::Speed;
-        effect.interval = timer.Interval();
-        Tell(effect);
+        TellCycle(TGameEvent::Kind::Speed, player);
         player.dial.setValue(Rules::SpeedDial(timer.Interval()));
-        return;
+        break;
     }
     case TPlayerAction::Jump:
         if (player.Jets() <= 0)
             return;
         Advance(player.x, player.y, player.dir, Rules::JumpDistance(player.Interval()));
-        effect.kind = TGameEvent::Kind::Jump;
-        effect.x = player.x;
-        effect.y = player.y;
-        effect.jets = player.Jets() - 1;
-        Tell(effect);
         player.jets.setValue(player.Jets() - 1);
-        return;
+        TellCycle(TGameEvent::Kind::Jump, player);
+        break;
     }
-    Tell(effect);
 }
 
 void TGame::FormKeyPress(QObject *, QChar &Key)
@@ -92,12 +82,9 @@ void TGame::Pilot(const TPlayerView &player)
     if (!pilot || state != TRoundState::Running)
         return;
     const TPilotActions actions = pilot->Decide(field, Sight(player.player), Sight(Opponent(player.player)));
-    for (TPlayerAction action : actions) {
-        TGameInput input;
-        input.kind = TGameInput::Kind::Action;
-        input.player = player.player;
-        input.action = action;
-        input.actor = TGameInput::Actor::Pilot;
-        Enter(input);
-    }
+    for (TPlayerAction action : actions)
+        Enter({.kind = TGameInput::Kind::Action,
+               .player = player.player,
+               .action = action,
+               .actor = TGameInput::Actor::Pilot});
 }

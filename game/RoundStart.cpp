@@ -59,10 +59,7 @@ void TGame::startgame(QObject *)
     }
 
     roundStart = Ticks().Now();
-    TGameEvent start;
-    start.kind = TGameEvent::Kind::RoundStart;
-    start.mode = Mode();
-    Tell(start);
+    Tell({.kind = TGameEvent::Kind::RoundStart, .mode = Mode()});
     for (const TPlayerView &player : {red, blue})
         TellCycle(TGameEvent::Kind::Cycle, player);
     setState(TRoundState::Running);

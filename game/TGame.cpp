@@ -19,20 +19,14 @@ TGame::TGame(TGameParts parts, QObject *parent)
 {
     generator.seed(parts.seed);
     ticks->onTick = [this](TClock clock, QObject *Sender) {
-        TGameInput tick;
-        tick.kind = TGameInput::Kind::Tick;
-        tick.clock = clock;
-        tick.sender = Sender;
-        Enter(tick);
+        Enter({.kind = TGameInput::Kind::Tick, .clock = clock, .sender = Sender});
     };
     for (std::size_t i = 0; i < displays.size(); ++i)
         displays.at(i).onChanged = [this, i](const TPanelDisplay &display) {
-            TGameEvent event;
-            event.kind = TGameEvent::Kind::Panel;
-            event.display = static_cast<TDisplay>(i);
-            event.value = display.Value();
-            event.visible = display.Visible();
-            Tell(event);
+            Tell({.kind = TGameEvent::Kind::Panel,
+                  .display = static_cast<TDisplay>(i),
+                  .value = display.Value(),
+                  .visible = display.Visible()});
         };
 }
 
@@ -49,13 +43,15 @@ void TGame::Enter(const TGameInput &input)
 {
     using Kind = TGameInput::Kind;
     switch (input.kind) {
-    case Kind::Tick:
+    case Kind::Tick: {
+        QObject *Sender = input.sender ? input.sender : ticks->Sender(input.clock);
         switch (input.clock) {
-        case TClock::Red: hiresTimer1Timer(input.sender ? input.sender : ticks->Sender(TClock::Red)); break;
-        case TClock::Blue: HiResTimer2Timer(input.sender ? input.sender : ticks->Sender(TClock::Blue)); break;
-        case TClock::Bonus: Timer1Timer(input.sender ? input.sender : ticks->Sender(TClock::Bonus)); break;
+        case TClock::Red: hiresTimer1Timer(Sender); break;
+        case TClock::Blue: HiResTimer2Timer(Sender); break;
+        case TClock::Bonus: Timer1Timer(Sender); break;
         }
         break;
+    }
     case Kind::Action:
         if (MayAct(input.player, input.action, input.actor))
             Perform(Player(input.player), input.action);
@@ -90,58 +86,37 @@ void TGame::Enter(const TGameInput &input)
 
 void TGame::Tick(TClock clock)
 {
-    TGameInput input;
-    input.kind = TGameInput::Kind::Tick;
-    input.clock = clock;
-    Enter(input);
+    Enter({.kind = TGameInput::Kind::Tick, .clock = clock});
 }
 
 void TGame::Act(TPlayer player, TPlayerAction action)
 {
-    TGameInput input;
-    input.kind = TGameInput::Kind::Action;
-    input.player = player;
-    input.action = action;
-    Enter(input);
+    Enter({.kind = TGameInput::Kind::Action, .player = player, .action = action});
 }
 
 void TGame::Type(QChar key)
 {
-    TGameInput input;
-    input.kind = TGameInput::Kind::Key;
-    input.key = key;
-    Enter(input);
+    Enter({.kind = TGameInput::Kind::Key, .key = key});
 }
 
 void TGame::Start(TGameMode newMode, QObject *Sender)
 {
-    TGameInput input;
-    input.kind = TGameInput::Kind::Start;
-    input.mode = newMode;
-    input.sender = Sender;
-    Enter(input);
+    Enter({.kind = TGameInput::Kind::Start, .mode = newMode, .sender = Sender});
 }
 
 void TGame::Pause(QObject *Sender)
 {
-    TGameInput input;
-    input.kind = TGameInput::Kind::Pause;
-    input.sender = Sender;
-    Enter(input);
+    Enter({.kind = TGameInput::Kind::Pause, .sender = Sender});
 }
 
 void TGame::Leave()
 {
-    TGameInput input;
-    input.kind = TGameInput::Kind::Leave;
-    Enter(input);
+    Enter({.kind = TGameInput::Kind::Leave});
 }
 
 void TGame::End()
 {
-    TGameInput input;
-    input.kind = TGameInput::Kind::End;
-    Enter(input);
+    Enter({.kind = TGameInput::Kind::End});
 }
 
 bool TGame::MayAct(TPlayer player, TPlayerAction action, TGameInput::Actor actor) const
@@ -169,7 +144,7 @@ void TGame::StartGame(TGameMode newMode, QObject *Sender)
         // level holds for the whole game; its own random draws are seeded from the game's
         // generator, so that a seeded game with the same events plays the same.
         againstcomputer = true;
-        const QString level = Host().ReadComputerLevel();
+        const TComputerLevel level = Host().ReadComputerLevel();
         const auto seed = static_cast<std::uint32_t>(generator());
         setPilot(TPlayer::Blue, makeComputer ? makeComputer(level, seed) : nullptr);
     } else if (againstcomputer) {
@@ -206,10 +181,7 @@ void TGame::setState(TRoundState next)
     if (next == state)
         return;
     state = next;
-    TGameEvent event;
-    event.kind = TGameEvent::Kind::State;
-    event.state = next;
-    Tell(event);
+    Tell({.kind = TGameEvent::Kind::State, .state = next});
     emit stateChanged(next);
 }
 
@@ -226,17 +198,7 @@ void TGame::Tell(TGameEvent event)
 
 void TGame::TellCycle(TGameEvent::Kind kind, const TPlayerView &player)
 {
-    TGameEvent event;
-    event.kind = kind;
-    event.player = player.player;
-    event.x = player.x;
-    event.y = player.y;
-    event.dir = player.dir;
-    event.interval = player.Interval();
-    event.score = player.score;
-    event.lives = player.lives;
-    event.jets = player.Jets();
-    Tell(event);
+    Tell({.kind = kind, .player = player.player, .cycle = player.State()});
 }
 
 TPlayerView TGame::Player(TPlayer player)

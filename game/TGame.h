@@ -35,7 +35,7 @@ struct TGameInput
     TPlayer player = TPlayer::Red;
     TPlayerAction action = TPlayerAction::TurnLeft;
     Actor actor = Actor::Player;
-    QChar key;
+    QChar key{};
     TGameMode mode = TGameMode::OnePlayer;
     // The object that names the event as its Sender (a timer, a menu command).
     QObject *sender = nullptr;
@@ -187,7 +187,7 @@ private:
     std::unique_ptr<TGameHost> host;
     std::unique_ptr<TMediaCommands> media;
     std::unique_ptr<TTickSource> ticks;
-    std::function<std::unique_ptr<TPilot>(const QString &level, std::uint32_t seed)> makeComputer;
+    TComputerMaker makeComputer;
     std::array<std::unique_ptr<TPilot>, 2> pilots;
 
     TRoundState state = TRoundState::Idle;

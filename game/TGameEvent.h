@@ -22,37 +22,10 @@ enum class TGameMode : std::uint8_t { OnePlayer, TwoPlayers, AgainstComputer };
 enum class TDisplay : std::uint8_t { RedSpeed, RedScore, RedLives, RedJets, BlueSpeed, BlueScore, BlueLives, BlueJets };
 inline constexpr int DisplayCount = 8;
 
-// One thing that happened in the game, as anyone watching can see it. The game tells these in
-// the order they happen; from them alone the field, the bonus labels and every value of the side
-// panel can be rebuilt exactly. Only the fields that an event's kind names are set.
-struct TGameEvent
+// A cycle as anyone watching can see it: where its head is, its heading (1..8), its step interval,
+// its score, the cycles its player has left and its jump jets.
+struct TCycleState
 {
-    enum class Kind : std::uint8_t {
-        RoundStart, // mode; followed by a Cycle event of each player
-        // The next three carry the whole of a cycle: x, y, dir, interval, score, lives, jets.
-        Cycle,       // a cycle as the round starts
-        Step,        // player's head moved to x, y and drew its trail there; score after the step
-        Crash,       // player's head moved to x, y and crashed; the round ends
-        Heading,     // player turned to dir
-        Speed,       // player's step interval is now interval
-        Jump,        // player leapt to x, y; jets left
-        BonusShown,  // the bonus label shows text (bonus of kind) with its top left at x, y
-        BonusErased, // the bonus label was wiped off, by player collecting it (collected) or by the end
-                     // of the round; score and jets are the collector's after it
-        Score,       // player's score is now score (the points for the opponent's crash)
-        Lives,       // player has lives cycles left
-        Panel,       // the side panel's display shows value, or is hidden (visible)
-        FieldCleared,
-        GameOverShown, // the game-over picture is shown (visible) or hidden
-        RoundEnd,      // checksum of the field as the round ended (before it is cleared)
-        GameEnd,       // both players' final scores are in the Score events before it
-        State,         // the round's state is now state
-    };
-
-    // Milliseconds since the round began.
-    std::int64_t time = 0;
-    Kind kind = Kind::State;
-    TPlayer player = TPlayer::Red;
     std::uint16_t x = 0;
     std::uint16_t y = 0;
     std::uint8_t dir = 0;
@@ -60,12 +33,55 @@ struct TGameEvent
     std::int32_t score = 0;
     std::uint8_t lives = 0;
     std::int32_t jets = 0;
+
+    bool operator==(const TCycleState &) const = default;
+};
+
+// One thing that happened in the game, as anyone watching can see it. The game tells these in
+// the order they happen; from them alone the field, the bonus labels and every value of the side
+// panel can be rebuilt exactly. Only the fields that an event's kind names are set.
+struct TGameEvent
+{
+    enum class Kind : std::uint8_t {
+        RoundStart, // mode; followed by a Cycle event of each player
+        // Each of these tells what happened to player's cycle and its whole state after it (cycle).
+        Cycle,   // the cycle as the round starts
+        Step,    // the head moved one pixel and drew its trail there
+        Crash,   // the head moved one pixel into a wall; the round ends
+        Heading, // the cycle turned
+        Speed,   // a speed key was carried out (the interval may be the same at a bound)
+        Jump,    // the cycle leapt, and spent a jet
+        Score,   // the points for the opponent's crash
+        Lives,   // a cycle lost
+        // The bonus label shows text (a bonus of kind `bonus`) with its top left at x, y.
+        BonusShown,
+        // The bonus label was wiped off where it stood (x, y): collected by player (collected, and
+        // cycle is the collector's after it) or lost at the end of the round.
+        BonusErased,
+        Panel, // the side panel's display shows value, or is hidden (visible)
+        FieldCleared,
+        GameOverShown, // the game-over picture is shown (visible) or hidden
+        RoundEnd,      // checksum of the field as the round ended (before it is cleared)
+        GameEnd,       // mode of the game that ended
+        State,         // the round's state is now state
+    };
+
+    // Whether the event carries the state of player's cycle.
+    bool TellsCycle() const { return (kind >= Kind::Cycle && kind <= Kind::Lives) || collected; }
+
+    // Milliseconds since the round began.
+    std::int64_t time = 0;
+    Kind kind = Kind::State;
+    TPlayer player = TPlayer::Red;
+    TCycleState cycle{};
+    std::uint16_t x = 0;
+    std::uint16_t y = 0;
     std::uint8_t bonus = 0; // 1..10
     bool collected = false;
+    QString text{};
     TDisplay display = TDisplay::RedSpeed;
     std::int32_t value = 0;
     bool visible = false;
-    QString text;
     std::uint64_t checksum = 0;
     TRoundState state = TRoundState::Idle;
     TGameMode mode = TGameMode::OnePlayer;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "computer/TComputerLevel.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,8 +25,8 @@ public:
     virtual void RecordTwoPlayers(QObject *Sender, const QString &player, std::int32_t score) = 0;
     // The ten key bindings as stored, in the order of ControlsSection::Bindings.
     virtual QStringList ReadBindings() = 0;
-    // The computer's level as stored ("easy", "normal", "hard").
-    virtual QString ReadComputerLevel() = 0;
+    // The computer's level as stored.
+    virtual TComputerLevel ReadComputerLevel() = 0;
     // Whether the game sounds, as stored; and keeping a new choice.
     virtual bool ReadSoundOn() = 0;
     virtual void WriteSoundOn(bool on) = 0;

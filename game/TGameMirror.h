@@ -12,22 +12,11 @@
 class TGameMirror
 {
 public:
-    struct Cycle
-    {
-        std::uint16_t x = 0;
-        std::uint16_t y = 0;
-        std::uint8_t dir = 0;
-        std::uint16_t interval = 0;
-        std::int32_t score = 0;
-        std::uint8_t lives = 0;
-        std::int32_t jets = 0;
-    };
-
     void Apply(const TGameEvent &event);
 
     TPlayfield playfield;
     std::array<TPanelDisplay, DisplayCount> displays;
-    std::array<Cycle, 2> cycles;
+    std::array<TCycleState, 2> cycles;
     TRoundState state = TRoundState::Idle;
     TGameMode mode = TGameMode::OnePlayer;
     std::uint8_t bonuskind = 0;
@@ -37,8 +26,5 @@ public:
     std::int64_t time = 0;
 
     const TPanelDisplay &Display(TDisplay display) const { return displays.at(static_cast<std::size_t>(display)); }
-    const Cycle &Of(TPlayer player) const { return cycles.at(Index(player)); }
-
-private:
-    Cycle &Of(TPlayer player) { return cycles.at(Index(player)); }
+    const TCycleState &Of(TPlayer player) const { return cycles.at(Index(player)); }
 };

@@ -22,3 +22,8 @@ TCycleSight TPlayerView::Sight(bool inPlay) const
 {
     return {player, x, y, dir, Interval(), Jets(), inPlay};
 }
+
+TCycleState TPlayerView::State() const
+{
+    return {x, y, dir, Interval(), score, lives, Jets()};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/TCycleSight.h"
+#include "game/TGameEvent.h"
 #include "game/TPlayer.h"
 
 #include <cstdint>
@@ -32,4 +33,5 @@ struct TPlayerView
     // The lives display shows its cell of the lives strip for the cycles left.
     void ShowLives() const;
     TCycleSight Sight(bool inPlay) const;
+    TCycleState State() const;
 };

@@ -18,12 +18,6 @@ inline TComputerLevel Level(const TProfileFile &file)
     return ComputerLevelFromText(file.ReadString(QString::fromLatin1(Name), QString::fromLatin1(Key), QString()));
 }
 
-// The level as its text, spelt as the settings dialog writes it.
-inline QString Read(const TProfileFile &file)
-{
-    return ComputerLevelText(Level(file));
-}
-
 // The section's keys as the settings dialog writes them.
 inline TProfileFile::KeyValues Values(TComputerLevel level)
 {
