@@ -1,7 +1,7 @@
 // Fuzzes the settings file reader and writer with arbitrary file contents.
 //
 // An input is: a section name, up to three keys with their values, a probe section and key, each
-// ended by a backslash and one more byte (see TFuzzInput), then the file's bytes.
+// ended by a backslash and one more byte (FuzzedDataProvider's strings), then the file's bytes.
 // The section and key names are kept to letters, digits and blanks, as the program's own names
 // are; values, probe names and the file are arbitrary bytes. The last byte of the input gives the
 // number of keys.
@@ -14,9 +14,10 @@
 // - the written text parses to itself again, and writing the same batch twice changes nothing;
 // - the file layer on a real file gives the same results as the text in memory.
 
-#include "fuzz/TFuzzInput.h"
 #include "platform/TProfileFile.h"
 #include "platform/TProfileText.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
 
 #include <QDir>
 #include <QFile>
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                  : QDir::tempPath() + QStringLiteral("/zandrix2-fuzz-XXXXXX"));
     const QString path = dir.filePath(QStringLiteral("zandrix2.ini"));
 
-    TFuzzInput input(data, size);
+    FuzzedDataProvider input(data, size);
     const QString section = Name(input.ConsumeRandomLengthString(40));
     TProfileText::KeyValues batch;
     const int keys = input.ConsumeIntegralInRange(1, 3);
