@@ -45,9 +45,10 @@ template <typename Window> int ShowModal(QWidget *owner)
 
 } // namespace
 
-TForm1::TForm1(TGame &shownGame, QWidget *parent)
+TForm1::TForm1(TGame &shownGame, std::unique_ptr<TGamepads> controllers, QWidget *parent)
     : QMainWindow(parent)
     , game(shownGame)
+    , gamepads(std::move(controllers))
 {
     setWindowTitle(QStringLiteral("Zandrix II"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
@@ -321,7 +322,6 @@ void TForm1::About1Click(QObject *)
 void TForm1::ConnectGamepads()
 {
     // A controller's commands go through the very code of the keys, under the same conditions.
-    gamepads = std::make_unique<TGamepads>();
     connect(gamepads.get(), &TGamepads::action, this, [this](std::uint8_t number, TPlayerAction action) {
         if (const std::optional<TPlayer> player = PlayerNumbered(number))
             RunReporting([&] { game.Act(*player, action); });

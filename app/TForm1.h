@@ -25,7 +25,8 @@ class TForm1 : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit TForm1(TGame &shownGame, QWidget *parent = nullptr);
+    // The window shows the game and hands it what the keys and these controllers give.
+    TForm1(TGame &shownGame, std::unique_ptr<TGamepads> controllers, QWidget *parent = nullptr);
     ~TForm1() override;
 
     TGame &game;

@@ -1,6 +1,7 @@
 #include "app/TWindowHost.h"
 
 #include "halloffame/TForm3.h"
+#include "input/GamepadSection.h"
 #include "platform/TProfileFile.h"
 #include "settings/ComputerSection.h"
 #include "settings/ControlsSection.h"
@@ -36,6 +37,11 @@ QStringList TWindowHost::ReadBindings()
 TComputerLevel TWindowHost::ReadComputerLevel()
 {
     return ComputerSection::Level(TProfileFile::Settings());
+}
+
+TPadMapping TWindowHost::ReadPadMapping()
+{
+    return GamepadSection::Read(TProfileFile::Settings());
 }
 
 bool TWindowHost::ReadSoundOn()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/TGameHost.h"
+#include "input/TPadMapping.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -17,6 +18,9 @@ public:
     TComputerLevel ReadComputerLevel() override;
     bool ReadSoundOn() override;
     void WriteSoundOn(bool on) override;
+
+    // The controllers' buttons, for the main window's controllers (the game itself has none).
+    TPadMapping ReadPadMapping();
 
     // The window that owns the windows this host shows: the main window, once there is one.
     void setOwner(QWidget *window) { owner = window; }

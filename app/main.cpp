@@ -1,7 +1,4 @@
-#include "app/ProgramParts.h"
-#include "app/TForm1.h"
-#include "app/TWindowHost.h"
-#include "game/TGame.h"
+#include "app/TProgram.h"
 #include "platform/ErrorDisplay.h"
 
 #include <chrono>
@@ -16,12 +13,7 @@ int main(int argc, char *argv[])
     InstallErrorBoxReporter();
 
     // The game's random draws are seeded from the clock, once, as the main window is made.
-    auto host = std::make_unique<TWindowHost>();
-    TWindowHost &windows = *host;
-    const auto seed = static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
-    TGame game(ProgramParts(std::move(host), seed));
-    TForm1 Form1(game);
-    windows.setOwner(&Form1);
-    Form1.show();
+    TProgram program(static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+    program.Form1.show();
     return TApplication::exec();
 }

@@ -1,11 +1,8 @@
 #include "bench/FirstFrame.h"
 
-#include "app/ProgramParts.h"
 #include "app/TFieldView.h"
-#include "app/TForm1.h"
-#include "app/TWindowHost.h"
+#include "app/TProgram.h"
 #include "bench/Clocks.h"
-#include "game/TGame.h"
 #include "platform/ErrorDisplay.h"
 
 #include <QEvent>
@@ -111,8 +108,8 @@ int RunFirstFrameChild(int &argc, char **argv, std::int64_t mainStartNs)
     TApplication::setApplicationName(QStringLiteral("Zandrix II"));
     TApplication::setDesktopFileName(QStringLiteral("org.zandrix.Zandrix2"));
 
-    TGame game(ProgramParts(std::make_unique<TWindowHost>(), 1));
-    TForm1 form(game);
+    TProgram program(1);
+    TForm1 &form = program.Form1;
     FirstPaint watch;
     auto *view = form.findChild<TFieldView *>();
     if (view == nullptr)

@@ -1,9 +1,7 @@
 #include "bench/GamepadBench.h"
 
-#include "app/ProgramParts.h"
-#include "app/TWindowHost.h"
+#include "app/TProgram.h"
 #include "game/TDrivenTicks.h"
-#include "game/TGame.h"
 
 #include "bench/Clocks.h"
 #include "bench/ResultTable.h"
@@ -269,23 +267,14 @@ class IdleWindow
 {
 public:
     explicit IdleWindow(bool held = false)
-        : game(Parts(held))
-        , form(game)
+        : program(1, held ? std::make_unique<TDrivenTicks>() : nullptr)
     {
         form.show();
         RunEvents(milliseconds(100));
     }
-    TGame game;
-    TForm1 form;
-
-private:
-    static TGameParts Parts(bool held)
-    {
-        TGameParts parts = ProgramParts(std::make_unique<TWindowHost>(), 1);
-        if (held)
-            parts.ticks = std::make_unique<TDrivenTicks>();
-        return parts;
-    }
+    TProgram program;
+    TGame &game = program.game;
+    TForm1 &form = program.Form1;
 };
 
 } // namespace

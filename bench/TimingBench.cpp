@@ -1,8 +1,5 @@
 #include "bench/TimingBench.h"
 
-#include "app/ProgramParts.h"
-#include "app/TWindowHost.h"
-
 #include "bench/Clocks.h"
 #include "game/Headings.h"
 
@@ -99,9 +96,7 @@ void RunEvents(std::chrono::milliseconds duration)
 }
 
 TimingBench::TimingBench()
-    : game(ProgramParts(std::make_unique<TWindowHost>(), 1))
-    , ticks(static_cast<TTimerTicks &>(game.Ticks()))
-    , form(game)
+    : program(1)
     , red(Serpentine(RedBand), game.redx, game.redy, game.reddir, QLatin1Char(RedLeft), QLatin1Char(RedRight),
           ticks.hiresTimer1, TClock::Red, probes[0])
     , blue(Serpentine(BlueBand), game.bluex, game.bluey, game.bluedir, QLatin1Char(BlueLeft), QLatin1Char(BlueRight),

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "app/TForm1.h"
+#include "app/TProgram.h"
 #include "bench/Samples.h"
 #include "bench/Serpentine.h"
 #include "bench/WakeProbe.h"
-#include "game/TGame.h"
 #include "game/TTimerTicks.h"
 
 #include <QTimer>
@@ -122,9 +121,10 @@ private:
 
     // Declared before the game: a probe must outlive the timer it watches.
     std::array<WakeProbe, 2> probes;
-    TGame game;
-    TTimerTicks &ticks;
-    TForm1 form;
+    TProgram program;
+    TGame &game = program.game;
+    TTimerTicks &ticks = static_cast<TTimerTicks &>(game.Ticks());
+    TForm1 &form = program.Form1;
     Lane red;
     Lane blue;
     std::array<Lane *, 2> lanes{&red, &blue};

@@ -2,6 +2,8 @@
 
 #include "game/Rules.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 namespace {
@@ -129,18 +131,12 @@ bool TDrivenTicks::RunNext(std::int64_t until)
     } else {
         due.at(next) = Never;
     }
-    struct Done
-    {
-        TDrivenTicks &source;
-        std::size_t slot;
-        ~Done()
-        {
-            source.ticking = -1;
-            // The next wait of a cycle counts from the return of its handler, at its interval then.
-            if (slot < 2 && source.enabled.at(slot) && source.due.at(slot) == Never)
-                source.due.at(slot) = source.now + source.intervals.at(slot);
-        }
-    } done{*this, next};
+    // The next wait of a cycle counts from the return of its handler, at its interval then.
+    const auto done = qScopeGuard([this, next] {
+        ticking = -1;
+        if (next < 2 && enabled.at(next) && due.at(next) == Never)
+            due.at(next) = now + intervals.at(next);
+    });
     if (onTick)
         onTick(clock, Sender(clock));
     return true;

@@ -1,15 +1,14 @@
 #include "input/TGamepads.h"
 
-#include "input/GamepadSection.h"
 #include "input/TGamepadHub.h"
-#include "platform/TProfileFile.h"
 
 #include <QApplication>
 
 #include <SDL.h>
 
-TGamepads::TGamepads(QObject *parent)
+TGamepads::TGamepads(std::function<TPadMapping()> readMapping, QObject *parent)
     : QObject(parent)
+    , read(std::move(readMapping))
     , hub(TGamepadHub::Shared())
 {
     ReadIfNeeded();
@@ -33,7 +32,7 @@ void TGamepads::ReadIfNeeded() noexcept
     // Reading the settings file never fails (a file that cannot be read reads as missing), but a
     // caller in a destructor or a slot must not have to know that.
     try {
-        mapping = GamepadSection::Read(TProfileFile::Settings());
+        mapping = read();
     } catch (...) {
         mapping = TPadMapping();
     }

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class TGamepadHub;
@@ -23,7 +24,8 @@ class TGamepads : public QObject
     Q_OBJECT
 
 public:
-    explicit TGamepads(QObject *parent = nullptr);
+    // `readMapping` reads the buttons from the settings file.
+    explicit TGamepads(std::function<TPadMapping()> readMapping, QObject *parent = nullptr);
     ~TGamepads() override;
 
     // Has the mapping read again (when the settings dialog has closed): at once while a
@@ -39,6 +41,7 @@ private:
     // Reads the mapping if it is not read yet and a controller is there.
     void ReadIfNeeded() noexcept;
 
+    std::function<TPadMapping()> read;
     std::shared_ptr<TGamepadHub> hub;
     TPadMapping mapping;
     bool stale = true;

@@ -1,8 +1,7 @@
 // Rounds, crashes, game over, pause and the menu shortcuts of the main window.
 #include "support/GameRig.h"
 
-#include "app/ProgramParts.h"
-#include "app/TWindowHost.h"
+#include "app/TProgram.h"
 
 #include "components/TRCADigital.h"
 #include "computer/TComputerPlayer.h"
@@ -513,10 +512,9 @@ void RoundsTest::soundSettingIsReadFromTheFile()
     TestConfigHome home;
     if (!file.isEmpty())
         Store(home.settingsFile(), file);
-    TGame game(ProgramParts(std::make_unique<TWindowHost>(), GameRig::DefaultSeed));
-    TForm1 form(game);
-    QVERIFY(form.Sound1->isCheckable());
-    QCOMPARE(form.Sound1->isChecked(), on);
+    const TProgram program(GameRig::DefaultSeed);
+    QVERIFY(program.Form1.Sound1->isCheckable());
+    QCOMPARE(program.Form1.Sound1->isChecked(), on);
 }
 
 // With the sound off not one sound command goes out, at a crash or at the game over; the choice

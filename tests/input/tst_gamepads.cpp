@@ -4,8 +4,7 @@
 #include "settings/TSettings.h"
 #include "support/GameRig.h"
 
-#include "app/ProgramParts.h"
-#include "app/TWindowHost.h"
+#include "app/TProgram.h"
 #include "support/ModalAnswer.h"
 #include "support/TestConfigHome.h"
 
@@ -400,13 +399,10 @@ private slots:
 
         // The program starts without a controller; they come later.
         Store(home.settingsFile(), saved);
-        TGameParts parts = ProgramParts(std::make_unique<TWindowHost>(), GameRig::DefaultSeed);
-        parts.ticks = std::make_unique<TDrivenTicks>();
-        TGame game(std::move(parts));
-        TForm1 restarted(game);
+        TProgram restarted(GameRig::DefaultSeed, std::make_unique<TDrivenTicks>());
         for (auto &pad : pads)
             pad.emplace(*hub);
-        playWith(restarted);
+        playWith(restarted.Form1);
     }
 
     void badMappingValuesReadAsTheDefaults_data()

@@ -1,8 +1,9 @@
 #include "support/GameRig.h"
 
-#include "app/ProgramParts.h"
+#include "app/TProgram.h"
 #include "app/TWindowHost.h"
 #include "game/TTimerTicks.h"
+#include "input/TGamepads.h"
 
 #include "game/TFieldSurface.h"
 #include "game/TGameHost.h"
@@ -109,7 +110,7 @@ TGameParts RigParts(std::unique_ptr<TGameHost> host, QStringList &sounds, TDrive
     return parts;
 }
 
-std::unique_ptr<TGameHost> RigHost(GameRig::Hosting hosting, GameRig &rig)
+std::unique_ptr<TWindowHost> RigHost(GameRig::Hosting hosting, GameRig &rig)
 {
     if (hosting == GameRig::Hosting::Recording)
         return std::make_unique<RecordingHost>(rig);
@@ -120,7 +121,9 @@ std::unique_ptr<TGameHost> RigHost(GameRig::Hosting hosting, GameRig &rig)
 
 GameRig::GameRig(Hosting hosting, Ticks ticks, std::uint32_t seed)
     : ownedGame(std::make_unique<TGame>(RigParts(RigHost(hosting, *this), events, drivenTicks, ticks, seed)))
-    , window(std::make_unique<TForm1>(*ownedGame))
+    , window(std::make_unique<TForm1>(*ownedGame, std::make_unique<TGamepads>([this] {
+        return static_cast<TWindowHost &>(ownedGame->Host()).ReadPadMapping();
+    })))
     , game(*ownedGame)
     , form(*window)
     , clock(drivenTicks)
