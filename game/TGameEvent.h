@@ -2,6 +2,7 @@
 
 #include "game/TPlayer.h"
 
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
@@ -42,6 +43,9 @@ struct TCycleState
 // panel can be rebuilt exactly. Only the fields that an event's kind names are set.
 struct TGameEvent
 {
+    Q_GADGET
+
+public:
     enum class Kind : std::uint8_t {
         RoundStart, // mode; followed by a Cycle event of each player
         // Each of these tells what happened to player's cycle and its whole state after it (cycle).
@@ -65,6 +69,7 @@ struct TGameEvent
         GameEnd,       // mode of the game that ended
         State,         // the round's state is now state
     };
+    Q_ENUM(Kind)
 
     // Whether the event carries the state of player's cycle.
     bool TellsCycle() const { return (kind >= Kind::Cycle && kind <= Kind::Lives) || collected; }

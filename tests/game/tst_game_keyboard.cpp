@@ -349,20 +349,47 @@ void KeyboardTest::bindingsAreReadAtFirstRoundAndAfterSettingsOnly()
     QCOMPARE(rig.bindingReads, 2);
 }
 
-// Game keys act only while a round is played and not paused; in particular a speed key does not
-// set a paused cycle moving again.
+// Game keys, and the five actions of either player however they come (a controller, later the
+// network), act only while a round is played and not paused; in particular a speed key does not set
+// a paused cycle moving again, nor one standing behind a crash window.
 void KeyboardTest::gameKeysDoNothingOutsidePlay_data()
 {
     QTest::addColumn<QString>("when");
-    QTest::newRow("before the first game") << "before";
-    QTest::newRow("paused") << "paused";
-    QTest::newRow("after game over") << "over";
+    QTest::addColumn<bool>("keys");
+    for (const bool keys : {true, false}) {
+        const char *how = keys ? "keys" : "actions";
+        QTest::addRow("%s before the first game", how) << "before" << keys;
+        QTest::addRow("%s paused", how) << "paused" << keys;
+        QTest::addRow("%s behind the crash window", how) << "crash" << keys;
+        QTest::addRow("%s after game over", how) << "over" << keys;
+    }
 }
 
 void KeyboardTest::gameKeysDoNothingOutsidePlay()
 {
     QFETCH(QString, when);
+    QFETCH(bool, keys);
     GameRig rig;
+    const auto press = [&] {
+        if (keys)
+            return rig.Type(AllDefaultKeys);
+        for (TPlayer player : BothPlayers)
+            for (TPlayerAction action : {TPlayerAction::Jump, TPlayerAction::Faster, TPlayerAction::Slower,
+                                         TPlayerAction::TurnLeft, TPlayerAction::TurnRight})
+                rig.game.Act(player, action);
+    };
+    if (when == u"crash") {
+        rig.StartTwoPlayers();
+        QString before, after;
+        rig.onWindow = [&](const QString &) {
+            before = Controllable(rig);
+            press();
+            after = Controllable(rig);
+        };
+        rig.CrashRed();
+        QCOMPARE(after, before);
+        return;
+    }
     if (when != u"before") {
         rig.StartTwoPlayers();
         rig.TickBoth(5);
@@ -377,7 +404,7 @@ void KeyboardTest::gameKeysDoNothingOutsidePlay()
     const QString before = Controllable(rig);
 
     for (int i = 0; i < 3; ++i)
-        rig.Type(AllDefaultKeys);
+        press();
 
     QCOMPARE(Controllable(rig), before);
 }

@@ -2,6 +2,7 @@
 // the cycle crashes, collects a bonus or simply goes on.
 #include "support/GameRig.h"
 
+#include "game/TDrivenTicks.h"
 #include "game/TTimerTicks.h"
 
 #include "components/TRCADigital.h"
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace {
 constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
@@ -27,6 +29,8 @@ private slots:
     void edgesAndSidePanelAreWalls();
     void timersTickWithThemselvesAsSender_data();
     void timersTickWithThemselvesAsSender();
+    void drivenClockTicksAsTheTimersWould_data();
+    void drivenClockTicksAsTheTimersWould();
     void fourTurnsReverseOntoOwnTrail_data();
     void fourTurnsReverseOntoOwnTrail();
     void otherTrailIsAWall_data();
@@ -38,6 +42,83 @@ private slots:
     void scoresWrapInsteadOfOverflowing_data();
     void scoresWrapInsteadOfOverflowing();
 };
+
+// The simulated clock of the tests, the bench and playbacks delivers each tick when the program's
+// timers would: a script of steps ("on red", "off red", "interval red 11", "start bonus", "stop
+// bonus", "interval bonus 300", "run 100"; "tick: ..." does its step inside the next tick) gives
+// the ticks as clock@milliseconds.
+void MovementTest::drivenClockTicksAsTheTimersWould_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("ticks");
+    QTest::newRow("a cycle every interval") << "on red; run 160"
+                                            << "red@51 red@102 red@153";
+    QTest::newRow("off and on again keeps the wait") << "on red; run 30; off red; on red; run 30"
+                                                     << "red@51";
+    QTest::newRow("nothing while off") << "on red; run 10; off red; run 100"
+                                       << "";
+    QTest::newRow("a wait run out while off ticks when on") << "on red; run 10; off red; run 100; on red; run 0"
+                                                            << "red@110";
+    QTest::newRow("the next wait counts from the handler, at the new interval")
+        << "on red; tick: interval red 11; run 80"
+        << "red@51 red@62 red@73";
+    QTest::newRow("a speed key between ticks waits for the next wait")
+        << "on red; run 20; off red; interval red 11; on red; run 70"
+        << "red@51 red@62 red@73 red@84";
+    QTest::newRow("the same moment: red, blue, bonus") << "interval bonus 51; on blue; start bonus; on red; run 51"
+                                                       << "red@51 blue@51 bonus@51";
+    QTest::newRow("the bonus clock repeats") << "interval bonus 300; start bonus; run 700"
+                                             << "bonus@300 bonus@600";
+    QTest::newRow("starting the bonus clock again restarts its wait") << "start bonus; run 500; start bonus; run 1000"
+                                                                      << "bonus@1500";
+    QTest::newRow("a bonus clock stopped in its tick stays stopped")
+        << "interval bonus 100; start bonus; tick: stop bonus; run 1000"
+        << "bonus@100";
+    QTest::newRow("a new bonus interval restarts a running wait") << "start bonus; run 400; interval bonus 100; run 150"
+                                                                  << "bonus@500";
+}
+
+void MovementTest::drivenClockTicksAsTheTimersWould()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, ticks);
+    TDrivenTicks clock;
+    QStringList seen;
+    QStringList inTick;
+    const auto clockNamed = [](const QString &name) {
+        return name == u"red" ? TClock::Red : name == u"blue" ? TClock::Blue : TClock::Bonus;
+    };
+    const auto perform = [&](const QString &step) {
+        const QStringList words = step.trimmed().split(u' ');
+        const QString &verb = words.at(0);
+        if (verb == u"run")
+            return clock.Run(words.at(1).toInt());
+        const TClock which = clockNamed(words.at(1));
+        if (verb == u"on" || verb == u"off")
+            clock.Movement(which).setEnabled(verb == u"on");
+        else if (verb == u"start")
+            clock.Bonus().start();
+        else if (verb == u"stop")
+            clock.Bonus().stop();
+        else if (which == TClock::Bonus)
+            clock.Bonus().setInterval(words.at(2).toInt());
+        else
+            clock.Movement(which).setInterval(static_cast<std::uint16_t>(words.at(2).toInt()));
+    };
+    clock.onTick = [&](TClock which, QObject *Sender) {
+        seen << QStringLiteral("%1@%2")
+                    .arg(which == TClock::Red    ? "red"
+                         : which == TClock::Blue ? "blue"
+                                                 : "bonus")
+                    .arg(clock.Now());
+        QCOMPARE(Sender, clock.Sender(which));
+        for (const QString &step : std::exchange(inTick, {}))
+            perform(step);
+    };
+    for (const QString &step : script.split(u';'))
+        step.trimmed().startsWith(u"tick:") ? void(inTick << step.trimmed().mid(5)) : perform(step);
+    QCOMPARE(seen.join(u' '), ticks);
+}
 
 // Faster cycles earn double: 2 points a step below 51 ms, 1 from 51 ms on, for both players.
 void MovementTest::stepScoreDependsOnInterval_data()

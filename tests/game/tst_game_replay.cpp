@@ -48,6 +48,7 @@ class ReplayTest : public QObject
 private slots:
     void recordedGameEndsTheSameWay();
     void streamAloneRebuildsTheGame();
+    void crashIsToldInTheOrderItHappens();
 };
 
 void ReplayTest::recordedGameEndsTheSameWay()
@@ -189,6 +190,39 @@ void ReplayTest::streamAloneRebuildsTheGame()
     QCOMPARE(mirror.checksumMismatches, 0);
     QVERIFY(comparisons > mirror.roundEnds);
     QCOMPARE(Difference(rig.game, mirror), QString());
+}
+
+// A crash in simulated time, as the stream tells it (the panel's events left out): the crash at the
+// round's time of its tick, the lost bonus, the state, the field's checksum as the crash window
+// shows it, the cycle lost, then (once the window is closed) the opponent's points, the cleared
+// field and the next round, whose time starts again at 0.
+void ReplayTest::crashIsToldInTheOrderItHappens()
+{
+    GameRig rig;
+    rig.StartTwoPlayers();
+    rig.Place(1, 2, 300, 3);
+    QStringList told;
+    std::uint64_t checksum = 0;
+    QObject::connect(&rig.game, &TGame::happened, &rig.game, [&](const TGameEvent &event) {
+        if (event.kind == TGameEvent::Kind::Panel || event.kind == TGameEvent::Kind::Step)
+            return;
+        told << QStringLiteral("%1@%2")
+                    .arg(QMetaEnum::fromType<TGameEvent::Kind>().valueToKey(int(event.kind)))
+                    .arg(event.time);
+        checksum = event.kind == TGameEvent::Kind::RoundEnd ? event.checksum : checksum;
+    });
+    std::uint64_t shown = 0;
+    rig.onWindow = [&](const QString &) {
+        told << QStringLiteral("window");
+        shown = rig.game.field.Checksum();
+    };
+    rig.clock->Run(200);
+
+    QCOMPARE(told.join(u' '),
+             QStringLiteral("Crash@153 BonusErased@153 State@153 RoundEnd@153 Lives@153 window Score@153 "
+                            "FieldCleared@153 GameOverShown@153 FieldCleared@153 RoundStart@0 "
+                            "Cycle@0 Cycle@0 State@0"));
+    QCOMPARE(checksum, shown);
 }
 
 QTEST_MAIN(ReplayTest)

@@ -442,7 +442,8 @@ void RoundsTest::shortcutsActOnlyWhileTheirItemIsEnabled()
 }
 
 // Another program taking the keyboard pauses a round being played exactly as F5 does, and the
-// round stays paused when the player comes back; at any other moment leaving changes nothing.
+// round stays paused when the player comes back; at any other moment leaving changes nothing. Nor
+// does F5 (a controller's Start) behind a crash window: the next round must not run "paused".
 void RoundsTest::leavingForAnotherProgramPausesARound_data()
 {
     QTest::addColumn<QString>("moment");
@@ -451,6 +452,7 @@ void RoundsTest::leavingForAnotherProgramPausesARound_data()
     QTest::newRow("already paused") << "paused" << false;
     QTest::newRow("between games") << "between" << false;
     QTest::newRow("the crash window is open") << "crash" << false;
+    QTest::newRow("F5 behind the crash window") << "crash F5" << false;
 }
 
 void RoundsTest::leavingForAnotherProgramPausesARound()
@@ -466,8 +468,8 @@ void RoundsTest::leavingForAnotherProgramPausesARound()
     if (moment == u"paused")
         rig.form.Pause1Click(rig.form.Pause1);
     const bool pausedBefore = (rig.game.State() == TRoundState::Paused);
-    if (moment == u"crash") {
-        rig.onWindow = [&](const QString &) { leave(); };
+    if (moment.startsWith(u"crash")) {
+        rig.onWindow = [&](const QString &) { moment == u"crash" ? leave() : rig.form.Pause1Click(rig.form.Pause1); };
         rig.CrashRed();
     } else {
         leave();
@@ -484,7 +486,7 @@ void RoundsTest::leavingForAnotherProgramPausesARound()
         rig.form.Pause1Click(rig.form.Pause1);
         QVERIFY(!(rig.game.State() == TRoundState::Paused));
         QVERIFY(rig.game.Clock(TPlayer::Blue).Enabled());
-    } else if (moment == u"crash") {
+    } else if (moment.startsWith(u"crash")) {
         // The next round runs as if nothing had happened.
         QVERIFY(rig.game.RoundUnderWay());
         QVERIFY(rig.game.Clock(TPlayer::Red).Enabled());
@@ -606,8 +608,12 @@ void RoundsTest::computerGameIsATwoPlayerGameAtTheLevelOfTheSettings()
     QCOMPARE(computer->Level(), level);
     QVERIFY(!rig.game.PilotOf(TPlayer::Red));
 
-    // Player 2's keys steer nothing; player 1's do.
+    // Player 2's keys and controller steer nothing, nor does a new game start in the middle of
+    // this one; player 1's keys do.
     rig.Type(QStringLiteral("45682"));
+    rig.game.Act(TPlayer::Blue, TPlayerAction::TurnLeft);
+    rig.game.Start(TGameMode::TwoPlayers);
+    QCOMPARE(rig.game.Mode(), TGameMode::AgainstComputer);
     QCOMPARE(rig.game.bluedir, std::uint8_t(4));
     QCOMPARE(rig.game.Clock(TPlayer::Blue).Interval(), std::uint16_t(51));
     QCOMPARE(rig.form.jumpdigb->Value(), 3);
