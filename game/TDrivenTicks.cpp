@@ -100,11 +100,6 @@ QObject *TDrivenTicks::Sender(TClock clock)
     return &senders.at(Slot(clock));
 }
 
-std::int64_t TDrivenTicks::Due(TClock clock) const
-{
-    return due.at(Slot(clock));
-}
-
 bool TDrivenTicks::RunNext(std::int64_t until)
 {
     // A cycle's clock that is off keeps its wait but does not tick; one whose wait ran out while

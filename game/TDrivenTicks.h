@@ -32,8 +32,6 @@ public:
     bool RunNext(std::int64_t until);
     // Delivers every tick due within the next `milliseconds`.
     void Run(std::int64_t milliseconds);
-    // When a clock's next tick falls due; Never while it does not run.
-    std::int64_t Due(TClock clock) const;
 
 private:
     class Cycle;

@@ -115,9 +115,6 @@ public:
     TGameHost &Host() { return *host; }
     TMediaCommands &Media() { return *media; }
 
-    // Milliseconds since the round began.
-    std::int64_t RoundTime() const;
-
 signals:
     // Everything anyone watching can see change, in order.
     void happened(const TGameEvent &event);
@@ -161,6 +158,8 @@ private:
     void StopClocks();
 
     void setState(TRoundState next);
+    // Milliseconds since the round began.
+    std::int64_t RoundTime() const;
     // Tells one event, stamped with the round's time.
     void Tell(TGameEvent event);
     void TellCycle(TGameEvent::Kind kind, const TPlayerView &player);

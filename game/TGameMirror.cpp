@@ -3,7 +3,6 @@
 void TGameMirror::Apply(const TGameEvent &event)
 {
     using Kind = TGameEvent::Kind;
-    time = event.time;
     if (event.TellsCycle())
         cycles.at(Index(event.player)) = event.cycle;
     switch (event.kind) {

@@ -23,7 +23,6 @@ public:
     // The checksums of the rounds' ends as told, and whether the rebuilt field matched each.
     int roundEnds = 0;
     int checksumMismatches = 0;
-    std::int64_t time = 0;
 
     const TPanelDisplay &Display(TDisplay display) const { return displays.at(static_cast<std::size_t>(display)); }
     const TCycleState &Of(TPlayer player) const { return cycles.at(Index(player)); }
