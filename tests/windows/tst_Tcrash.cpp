@@ -36,7 +36,28 @@ QLabel *Picture(Tcrash &crash)
     return crash.findChild<QLabel *>(QStringLiteral("Image1"));
 }
 
+// Something the player does to the open window.
+using Input = std::function<void(Tcrash &)>;
+
+// A key as the window system delivers it, with its text.
+Input Key(Qt::Key key, const QString &text, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    return [=](Tcrash &crash) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+        QApplication::sendEvent(&crash, &press);
+        QApplication::sendEvent(&crash, &release);
+    };
+}
+
+Input Click(QPoint where, Qt::MouseButton button = Qt::LeftButton)
+{
+    return [=](Tcrash &crash) { QTest::mouseClick(Picture(crash), button, {}, where); };
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Input)
 
 class tst_Tcrash : public QObject
 {
@@ -63,85 +84,43 @@ private slots:
         QVERIFY(qAbs(frame.center().y() - screenArea.center().y()) <= 16);
     }
 
-    // The picture fills the window, so a click anywhere on it dismisses the message.
-    void clickOnThePictureClosesWithOk_data()
+    // Return, keypad Enter and a left click anywhere on the picture (it fills the window) dismiss
+    // the message with OK. A player still hammering the game keys must not wave it away unseen:
+    // any other input leaves it open, and only the close box ends it then, with Cancel.
+    void onlyEnterOrAClickOnThePictureClosesWithOk_data()
     {
-        QTest::addColumn<QPoint>("where");
-        QTest::newRow("top left corner") << QPoint(0, 0);
-        QTest::newRow("middle") << QPoint(160, 120);
-        QTest::newRow("bottom right corner") << QPoint(319, 240);
+        QTest::addColumn<Input>("input");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Return") << Key(Qt::Key_Return, QStringLiteral("\r")) << true;
+        QTest::newRow("keypad Enter") << Key(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier) << true;
+        QTest::newRow("click, top left corner") << Click(QPoint(0, 0)) << true;
+        QTest::newRow("click, middle") << Click(QPoint(160, 120)) << true;
+        QTest::newRow("click, bottom right corner") << Click(QPoint(319, 240)) << true;
+        QTest::newRow("Space") << Key(Qt::Key_Space, QStringLiteral(" ")) << false;
+        QTest::newRow("a") << Key(Qt::Key_A, QStringLiteral("a")) << false;
+        QTest::newRow("Y") << Key(Qt::Key_Y, QStringLiteral("Y")) << false;
+        QTest::newRow("5") << Key(Qt::Key_5, QStringLiteral("5")) << false;
+        QTest::newRow("Escape") << Key(Qt::Key_Escape, QStringLiteral("\x1b")) << false;
+        QTest::newRow("right click") << Click(QPoint(160, 120), Qt::RightButton) << false;
+        // Pressing on the picture and letting go elsewhere is no click.
+        QTest::newRow("pressed on the picture, released outside") << Input([](Tcrash &crash) {
+            QTest::mousePress(Picture(crash), Qt::LeftButton, {}, QPoint(160, 120));
+            QTest::mouseRelease(Picture(crash), Qt::LeftButton, {}, QPoint(400, 300));
+        }) << false;
     }
-    void clickOnThePictureClosesWithOk()
+    void onlyEnterOrAClickOnThePictureClosesWithOk()
     {
-        QFETCH(QPoint, where);
-        const int result = ShowCrashWindow([&](Tcrash &crash) {
-            QLabel *picture = Picture(crash);
-            QVERIFY(picture);
-            QTest::mouseClick(picture, Qt::LeftButton, {}, where);
-        });
-        QCOMPARE(result, 1);
-    }
-
-    void enterClosesWithOk_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
-    }
-    void enterClosesWithOk()
-    {
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        const int result = ShowCrashWindow([&](Tcrash &crash) { QTest::keyClick(&crash, Qt::Key(key), modifiers); });
-        QCOMPARE(result, 1);
-    }
-
-    // A player still hammering the game keys must not wave the message away unseen; only the
-    // close box ends it then, with Cancel.
-    void otherInputLeavesItOpen_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("Space") << int(Qt::Key_Space) << QStringLiteral(" ");
-        QTest::newRow("a") << int(Qt::Key_A) << QStringLiteral("a");
-        QTest::newRow("Y") << int(Qt::Key_Y) << QStringLiteral("Y");
-        QTest::newRow("5") << int(Qt::Key_5) << QStringLiteral("5");
-        QTest::newRow("Escape") << int(Qt::Key_Escape) << QStringLiteral("\x1b");
-        QTest::newRow("right click") << -1 << QString();
-    }
-    void otherInputLeavesItOpen()
-    {
-        QFETCH(int, key);
-        QFETCH(QString, text);
+        QFETCH(Input, input);
+        QFETCH(bool, closes);
         bool stayedOpen = false;
         const int result = ShowCrashWindow([&](Tcrash &crash) {
-            if (key < 0) {
-                QTest::mouseClick(Picture(crash), Qt::RightButton, {}, QPoint(160, 120));
-            } else {
-                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-                QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-                QApplication::sendEvent(&crash, &press);
-                QApplication::sendEvent(&crash, &release);
-            }
+            QVERIFY(Picture(crash));
+            input(crash);
             QCoreApplication::processEvents();
             stayedOpen = crash.isVisible();
         });
-        QVERIFY(stayedOpen);
-        QCOMPARE(result, 0);
-    }
-
-    // Pressing on the picture and letting go elsewhere is no click.
-    void pressOnThePictureReleasedOutsideIsNoClick()
-    {
-        bool stayedOpen = false;
-        ShowCrashWindow([&](Tcrash &crash) {
-            QLabel *picture = Picture(crash);
-            QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(160, 120));
-            QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(400, 300));
-            stayedOpen = crash.isVisible();
-        });
-        QVERIFY(stayedOpen);
+        QCOMPARE(stayedOpen, !closes);
+        QCOMPARE(result, closes ? 1 : 0);
     }
 };
 
