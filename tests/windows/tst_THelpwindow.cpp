@@ -43,7 +43,12 @@ int ShowHelp(THelpwindow &help, const std::function<void(THelpwindow &)> &answer
     return help.exec();
 }
 
+// Something the reader does to the open window.
+using Input = std::function<void(THelpwindow &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Input)
 
 class tst_THelpwindow : public QObject
 {
@@ -131,73 +136,62 @@ private slots:
         QVERIFY(memo->isReadOnly());
     }
 
-    void memoHasTheFocusWhenItOpens()
+    // The OK button closes the window, clicked or reached with Tab and pressed with Enter; Enter in
+    // the text box stays there, so the reader has to reach the button to leave by keyboard.
+    void onlyTheOkButtonCloses_data()
     {
-        QWidget owner;
-        THelpwindow help(&owner);
-        QWidget *focused = nullptr;
-        ShowHelp(help, [&](THelpwindow &shown) { focused = shown.focusWidget(); });
-        QCOMPARE(focused, Memo(help));
+        QTest::addColumn<Input>("input");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("click") << Input([](THelpwindow &shown) { QTest::mouseClick(OkButton(shown), Qt::LeftButton); })
+                               << true;
+        QTest::newRow("Tab to the button, then Enter") << Input([](THelpwindow &shown) {
+            QTest::keyClick(Memo(shown), Qt::Key_Tab);
+            QCOMPARE(shown.focusWidget(), OkButton(shown));
+            QTest::keyClick(OkButton(shown), Qt::Key_Return);
+        }) << true;
+        QTest::newRow("Return and keypad Enter in the text") << Input([](THelpwindow &shown) {
+            QTest::keyClick(Memo(shown), Qt::Key_Return);
+            QTest::keyClick(Memo(shown), Qt::Key_Enter, Qt::KeypadModifier);
+        }) << false;
     }
-
-    void okButtonCloses_data()
+    void onlyTheOkButtonCloses()
     {
-        QTest::addColumn<bool>("byKeyboard");
-        QTest::newRow("click") << false;
-        QTest::newRow("Tab to the button, then Enter") << true;
-    }
-    void okButtonCloses()
-    {
-        QFETCH(bool, byKeyboard);
-        QWidget owner;
-        THelpwindow help(&owner);
-        const int result = ShowHelp(help, [&](THelpwindow &shown) {
-            QPushButton *ok = OkButton(shown);
-            if (byKeyboard) {
-                QTest::keyClick(Memo(shown), Qt::Key_Tab);
-                QCOMPARE(shown.focusWidget(), ok);
-                QTest::keyClick(ok, Qt::Key_Return);
-            } else {
-                QTest::mouseClick(ok, Qt::LeftButton);
-            }
-        });
-        QCOMPARE(result, int(QDialog::Accepted));
-    }
-
-    // Enter in the text box stays there: the reader has to reach the button to leave by keyboard.
-    void enterInTheTextLeavesItOpen()
-    {
+        QFETCH(Input, input);
+        QFETCH(bool, closes);
         QWidget owner;
         THelpwindow help(&owner);
         bool stayedOpen = false;
-        ShowHelp(help, [&](THelpwindow &shown) {
-            QTest::keyClick(Memo(shown), Qt::Key_Return);
-            QTest::keyClick(Memo(shown), Qt::Key_Enter, Qt::KeypadModifier);
+        const int result = ShowHelp(help, [&](THelpwindow &shown) {
+            input(shown);
             stayedOpen = shown.isVisible();
         });
-        QVERIFY(stayedOpen);
+        QCOMPARE(stayedOpen, !closes);
+        QCOMPARE(result, int(closes ? QDialog::Accepted : QDialog::Rejected));
     }
 
-    // The window shows the beginning of the text each time, not where the last reading stopped.
-    void everyShowingStartsAtTheTop()
+    // Each showing starts with the text box in focus at the beginning of the text, not where the
+    // last reading stopped.
+    void everyShowingStartsAtTheTopOfTheText()
     {
         QWidget owner;
         THelpwindow help(&owner);
-        int scrolledTo = 0;
-        ShowHelp(help, [&](THelpwindow &shown) {
-            QTest::keyClick(Memo(shown), Qt::Key_End, Qt::ControlModifier);
-            scrolledTo = Memo(shown)->verticalScrollBar()->value();
-        });
-        QVERIFY(scrolledTo > 0);
-
-        int shownAt = -1;
-        int cursorAt = -1;
-        ShowHelp(help, [&](THelpwindow &shown) {
-            shownAt = Memo(shown)->verticalScrollBar()->value();
-            cursorAt = Memo(shown)->textCursor().position();
-        });
-        QCOMPARE(shownAt, 0);
-        QCOMPARE(cursorAt, 0);
+        for (int showing = 1; showing <= 2; ++showing) {
+            QWidget *focused = nullptr;
+            int shownAt = -1;
+            int cursorAt = -1;
+            int scrolledTo = 0;
+            ShowHelp(help, [&](THelpwindow &shown) {
+                focused = shown.focusWidget();
+                shownAt = Memo(shown)->verticalScrollBar()->value();
+                cursorAt = Memo(shown)->textCursor().position();
+                QTest::keyClick(Memo(shown), Qt::Key_End, Qt::ControlModifier);
+                scrolledTo = Memo(shown)->verticalScrollBar()->value();
+            });
+            QCOMPARE(focused, Memo(help));
+            QCOMPARE(shownAt, 0);
+            QCOMPARE(cursorAt, 0);
+            QVERIFY(scrolledTo > 0);
+        }
     }
 };
 
