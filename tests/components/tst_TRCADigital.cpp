@@ -77,22 +77,16 @@ private slots:
 
         QCOMPARE(TRCADigital::FormatValue(value, static_cast<quint16>(formatWidth)), text);
 
+        // A new width reformats the value shown, padded or not; a new value takes the width.
         TRCADigital display;
+        QCOMPARE(display.DisplayText(), QStringLiteral("0"));
+        display.setFormatWidth(15);
+        display.setValue(value);
         display.setFormatWidth(static_cast<quint16>(formatWidth));
+        QCOMPARE(display.DisplayText(), text);
         display.setValue(value);
         QCOMPARE(display.DisplayText(), text);
         QCOMPARE(display.Value(), value);
-    }
-
-    void formatWidthReformatsTheCurrentValue()
-    {
-        TRCADigital display;
-        QCOMPARE(display.DisplayText(), QStringLiteral("0"));
-        display.setValue(7);
-        display.setFormatWidth(3);
-        QCOMPARE(display.DisplayText(), QStringLiteral("007"));
-        display.setFormatWidth(1);
-        QCOMPARE(display.DisplayText(), QStringLiteral("7"));
     }
 
     void placesCells_data()
