@@ -154,6 +154,7 @@ private slots:
         QCOMPARE(marquee->CurStrip(), 1);
     }
 
+    // A stored form applies MQSpeed before MQMaxSpeed, so its speed is cut to the old maximum.
     void speedsAndMarginsAreClamped()
     {
         TMarquee marquee;
@@ -161,8 +162,12 @@ private slots:
         QCOMPARE(marquee.MQSpeed(), 1);
         marquee.setMQSpeed(-3);
         QCOMPARE(marquee.MQSpeed(), 1);
-        marquee.setMQSpeed(50);
+        marquee.setMQSpeed(15);
+        marquee.setMQMaxSpeed(20);
         QCOMPARE(marquee.MQSpeed(), 10);
+        QCOMPARE(marquee.MQMaxSpeed(), 20);
+        marquee.setMQSpeed(50);
+        QCOMPARE(marquee.MQSpeed(), 20);
 
         marquee.setMQSpeed(8);
         marquee.setMQMaxSpeed(5);
@@ -176,16 +181,6 @@ private slots:
         marquee.setRightMargin(150);
         QCOMPARE(marquee.LeftMargin(), 0);
         QCOMPARE(marquee.RightMargin(), 100);
-    }
-
-    // A stored form applies MQSpeed before MQMaxSpeed, so the speed is cut to the old maximum.
-    void formLoadOrderCutsTheSpeed()
-    {
-        TMarquee marquee;
-        marquee.setMQSpeed(15);
-        marquee.setMQMaxSpeed(20);
-        QCOMPARE(marquee.MQSpeed(), 10);
-        QCOMPARE(marquee.MQMaxSpeed(), 20);
     }
 
     void directionAndMovingStayConsistent()
