@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QScopeGuard>
 #include <QStringList>
 #include <QThread>
 #include <QTimer>
@@ -16,7 +15,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -26,6 +27,32 @@ bool OnGuiThread()
 {
     return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
+
+// A worker thread that runs one call through the hand-off; `returned` tells when Run has returned.
+// Going, it closes the hand-off, so that a worker still waiting is let go, and joins.
+class Worker
+{
+public:
+    Worker(THandOff &handOff, std::function<bool()> call)
+        : hand(handOff)
+        , thread([this, call = std::move(call)] {
+            hand.Run(call);
+            returned = true;
+        })
+    {
+    }
+    ~Worker()
+    {
+        hand.Close();
+        thread.join();
+    }
+
+    std::atomic<bool> returned{false};
+
+private:
+    THandOff &hand;
+    std::thread thread;
+};
 
 std::unique_ptr<TThreadedTimer> MakeTimer()
 {
@@ -44,23 +71,16 @@ private slots:
     void runRunsTheCallOnTheGuiThreadAndReturnsWhenItHasEnded()
     {
         TQtHandOff handOff;
-        std::atomic<bool> returned{false};
         bool ranOnGui = false;
         bool returnedTooEarly = true;
-        std::thread worker([&] {
-            handOff.Run([&] {
-                ranOnGui = OnGuiThread();
-                QThread::msleep(30);
-                returnedTooEarly = returned;
-                return true;
-            });
-            returned = true;
+        std::optional<Worker> worker;
+        worker.emplace(handOff, [&] {
+            ranOnGui = OnGuiThread();
+            QThread::msleep(30);
+            returnedTooEarly = worker->returned;
+            return true;
         });
-        auto joinWorker = qScopeGuard([&] {
-            handOff.Close();
-            worker.join();
-        });
-        QTRY_VERIFY(returned);
+        QTRY_VERIFY(worker->returned);
         QVERIFY(ranOnGui);
         QVERIFY(!returnedTooEarly);
     }
@@ -70,24 +90,16 @@ private slots:
     {
         TQtHandOff handOff;
         QStringList order;
-        std::atomic<bool> returned{false};
-        std::thread worker([&] {
-            handOff.Run([&] {
-                order << QStringLiteral("call");
-                if (order.size() == 1) {
-                    QMetaObject::invokeMethod(
-                        QCoreApplication::instance(), [&] { order << QStringLiteral("posted"); }, Qt::QueuedConnection);
-                    return false;
-                }
-                return true;
-            });
-            returned = true;
+        Worker worker(handOff, [&] {
+            order << QStringLiteral("call");
+            if (order.size() == 1) {
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [&] { order << QStringLiteral("posted"); }, Qt::QueuedConnection);
+                return false;
+            }
+            return true;
         });
-        auto joinWorker = qScopeGuard([&] {
-            handOff.Close();
-            worker.join();
-        });
-        QTRY_VERIFY(returned);
+        QTRY_VERIFY(worker.returned);
         QCOMPARE(order, QStringList({"call", "posted", "call"}));
     }
 
@@ -95,33 +107,20 @@ private slots:
     {
         TQtHandOff handOff;
         std::atomic<bool> ran{false};
-        std::atomic<bool> returned{false};
-        std::thread worker([&] {
-            handOff.Run([&] { return ran = true; });
-            returned = true;
-        });
-        auto joinWorker = qScopeGuard([&] {
-            handOff.Close();
-            worker.join();
-        });
+        Worker worker(handOff, [&] { return ran = true; });
         // The GUI thread runs no events meanwhile, so the call is queued and the worker waits.
         QThread::msleep(50);
-        QVERIFY(!returned);
+        QVERIFY(!worker.returned);
 
         handOff.Close();
         // Events run while waiting: the withdrawn call must not be among them.
-        QTRY_VERIFY(returned);
+        QTRY_VERIFY(worker.returned);
         QTest::qWait(20);
         QVERIFY(!ran);
 
         // Once closed, a call is refused at once.
-        std::atomic<bool> refused{false};
-        std::thread late([&] {
-            handOff.Run([&] { return ran = true; });
-            refused = true;
-        });
-        auto joinLate = qScopeGuard([&] { late.join(); });
-        QTRY_VERIFY(refused);
+        Worker late(handOff, [&] { return ran = true; });
+        QTRY_VERIFY(late.returned);
         QTest::qWait(20);
         QVERIFY(!ran);
     }
