@@ -14,8 +14,13 @@ QImage digitStrip(Accent accent); // 100 x 11, ten 10 x 11 digits in solid strok
 QImage dialStrip(Accent accent);  // 200 x 20, ten 20 x 20 speed dials
 QImage cycleStrip();              // 600 x 9, ten 60 x 9 cells of three cycles
 
-QImage sidePanel();       // 92 x 552
+// 92 x 552; the second plate carries the given name ("PLAYER 2", or "COMPUTER" against the computer)
+QImage sidePanel(const QString &secondName);
 QImage gameOverPicture(); // 603 x 452
+// 603 x 72, transparent around the title: who won, shown over the lower part of the game-over picture
+QImage winnerBanner(const QString &title);
+// 603 x 120, transparent around the text: the keys that start a game, shown before the first one
+QImage startHint();
 QImage programIcon(int size);
 
 QImage hallOfFamePicture();   // 800 x 600

@@ -4,6 +4,7 @@
 
 #include "Art.h"
 #include "ArtKit.h"
+#include "PixelFont.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -133,7 +134,7 @@ void chromeWord(QImage &image, const QString &word, QPointF centre, double size)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    const int depth = 14;
+    const int depth = static_cast<int>(std::lround(size * 0.12));
     for (int k = depth; k >= 1; --k) {
         const double t = static_cast<double>(k) / depth;
         p.setBrush(mix(QColor(120, 20, 90), QColor(20, 4, 30), t));
@@ -175,7 +176,84 @@ void fadeEdges(QImage &image, double margin)
     }
 }
 
+// A dark band across the picture, densest in the middle and fading out towards both ends and
+// edges, so that a title laid over the busy floor grid stays readable.
+void shadeBand(QImage &image, double density)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const double v = 1.0 - std::pow(std::abs(y - image.height() / 2.0) / (image.height() / 2.0), 4.0);
+        for (int x = 0; x < image.width(); ++x) {
+            const double u = 1.0 - std::pow(std::abs(x - image.width() / 2.0) / (image.width() / 2.0), 6.0);
+            image.setPixelColor(x, y, QColor(0, 0, 0, static_cast<int>(255 * density * u * v)));
+        }
+    }
+}
+
 } // namespace
+
+QImage winnerBanner(const QString &title)
+{
+    QImage image = canvas(kWidth, 72);
+    shadeBand(image, 0.78);
+    QImage word = canvas(kWidth, 72);
+    chromeWord(word, title, QPointF(kCentreX, 34), 44);
+    addGlow(image, word, 10, 0.6);
+    QPainter p(&image);
+    p.drawImage(0, 0, word);
+    return image;
+}
+
+QImage startHint()
+{
+    // Three lines in the panel's block letters, doubled so that every dot is a crisp square:
+    // a lit key cap with the key's name, then the command it starts.
+    struct Line
+    {
+        const char *key;
+        const char *command;
+        QColor colour;
+    };
+    const Line lines[] = {{"F1", "1 PLAYER", QColor(255, 184, 72)},
+                          {"F2", "2 PLAYERS", QColor(150, 250, 255)},
+                          {"F3", "AGAINST THE COMPUTER", QColor(255, 240, 120)}};
+    constexpr int scale = 2;
+    constexpr int lineHeight = 16;
+    constexpr int capWidth = 17;
+    const int textWidth = capWidth + 6 + pixelTextWidth(QStringLiteral("AGAINST THE COMPUTER"), PixelFont::Large);
+    const int small = 6 + textWidth + 6;
+    QImage dots = canvas(small, 6 + 3 * lineHeight + 2);
+    QImage light = canvas(small, dots.height());
+    for (int i = 0; i < 3; ++i) {
+        const Line &line = lines[i];
+        const int top = 6 + i * lineHeight;
+        // The key cap: a dim rounded box with the key's name lit inside it.
+        for (int y = top - 3; y <= top + 9; ++y)
+            for (int x = 6; x < 6 + capWidth; ++x) {
+                const bool corner = (y == top - 3 || y == top + 9) && (x == 6 || x == 5 + capWidth);
+                if (!corner)
+                    dots.setPixelColor(x, y, y == top + 9 ? QColor(20, 20, 26) : QColor(52, 56, 68));
+            }
+        const QString key = QString::fromLatin1(line.key);
+        const int keyLeft = 6 + (capWidth - pixelTextWidth(key, PixelFont::Large)) / 2;
+        drawPixelText(dots, keyLeft, top, key, PixelFont::Large, QColor(240, 240, 248));
+        const QString command = QString::fromLatin1(line.command);
+        drawPixelText(light, 6 + capWidth + 6, top, command, PixelFont::Large, line.colour.darker(160));
+        drawPixelText(dots, 6 + capWidth + 6, top, command, PixelFont::Large, line.colour);
+    }
+    QImage band = canvas(kWidth, 120);
+    shadeBand(band, 0.7);
+    QImage big = dots.scaled(dots.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage bigLight = canvas(kWidth, band.height());
+    const QPoint at((kWidth - big.width()) / 2, (band.height() - big.height()) / 2);
+    {
+        QPainter p(&bigLight);
+        p.drawImage(at, light.scaled(light.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    }
+    addGlow(band, bigLight, 5, 1.0);
+    QPainter p(&band);
+    p.drawImage(at, big);
+    return band;
+}
 
 QImage gameOverPicture()
 {

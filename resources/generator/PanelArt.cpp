@@ -263,7 +263,7 @@ void emblemPlate(QImage &image, QRect r)
 
 } // namespace
 
-QImage sidePanel()
+QImage sidePanel(const QString &secondName)
 {
     QImage image = canvas(kWidth, kHeight, Qt::black);
     brushedMetal(image, image.rect(), QColor(34, 36, 44), 0xC0FFEE00);
@@ -276,8 +276,7 @@ QImage sidePanel()
 
     playerPlate(image, QRect(3, 3, 86, 170), PlayerLayout{40}, QStringLiteral("PLAYER 1"),
                 accentColours(Accent::Orange), 0xC0FFEE01);
-    playerPlate(image, QRect(3, 179, 86, 162), PlayerLayout{216}, QStringLiteral("PLAYER 2"),
-                accentColours(Accent::Cyan), 0xC0FFEE02);
+    playerPlate(image, QRect(3, 179, 86, 162), PlayerLayout{216}, secondName, accentColours(Accent::Cyan), 0xC0FFEE02);
     emblemPlate(image, QRect(3, 347, 86, 202));
     return image;
 }

@@ -54,8 +54,12 @@ int main(int argc, char *argv[])
         writePng(pictures + "dial-orange.png", art::dialStrip(art::Accent::Orange));
         writePng(pictures + "dial-cyan.png", art::dialStrip(art::Accent::Cyan));
         writePng(pictures + "cycles.png", art::cycleStrip());
-        writePng(pictures + "panel.png", art::sidePanel());
+        writePng(pictures + "panel.png", art::sidePanel(QStringLiteral("PLAYER 2")));
+        writePng(pictures + "panel-computer.png", art::sidePanel(QStringLiteral("COMPUTER")));
         writePng(pictures + "gameover.png", art::gameOverPicture());
+        writePng(pictures + "winner-player.png", art::winnerBanner(QStringLiteral("PLAYER 1 WINS")), true);
+        writePng(pictures + "winner-computer.png", art::winnerBanner(QStringLiteral("COMPUTER WINS")), true);
+        writePng(pictures + "starthint.png", art::startHint(), true);
         writePng(pictures + "icon.png", art::programIcon(32), true);
         writePng(pictures + "halloffame.png", art::hallOfFamePicture());
         writePng(pictures + "newhigh.png", art::newHighscorePicture());
