@@ -34,12 +34,56 @@ TFieldView::TFieldView(const TFieldSurface &shown, QWidget *parent)
     connect(&deferredRepaint, &QTimer::timeout, this, &TFieldView::RepaintWindowNow);
 }
 
+void TFieldView::setBright(bool on)
+{
+    if (on == bright)
+        return;
+    bright = on;
+    update();
+}
+
+void TFieldView::setNotice(const QImage &picture, QPoint at)
+{
+    update(noticeRect);
+    notice = picture;
+    noticeRect = picture.isNull() ? QRect() : QRect(at, picture.size());
+    update(noticeRect);
+}
+
+QRgb TFieldView::Shown(QRgb field, bool bright)
+{
+    if (!bright)
+        return field;
+    // Pure blue on black is hard to see (a contrast of 2.4 to 1); these keep each colour's hue
+    // and stand out at least 6 to 1.
+    switch (field & 0xFFFFFFu) {
+    case 0xFF0000u: return qRgb(255, 96, 72);   // red
+    case 0x0000FFu: return qRgb(90, 170, 255);  // blue
+    case 0xFFFF00u: return qRgb(255, 255, 170); // yellow
+    default: return field;
+    }
+}
+
 void TFieldView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QRect dirty = event->rect();
-    painter.drawImage(dirty, surface.Image(), dirty);
+    const QRect dirty = event->rect() & rect();
+    if (!bright) {
+        painter.drawImage(dirty, surface.Image(), dirty);
+    } else {
+        QImage shown = surface.Image().copy(dirty).convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < shown.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(shown.scanLine(y));
+            for (int x = 0; x < shown.width(); ++x)
+                line[x] = Shown(line[x], true);
+        }
+        painter.drawImage(dirty.topLeft(), shown);
+    }
+    if (!notice.isNull() && noticeRect.intersects(dirty)) {
+        painter.setClipRect(dirty);
+        painter.drawImage(noticeRect.topLeft(), notice);
+    }
 }
 
 // Each movement tick changes a pixel of the field and a score on the side panel, up to two

@@ -7,7 +7,9 @@
 #include "halloffame/TForm3.h"
 #include "input/TGamepads.h"
 #include "platform/FailureReport.h"
+#include "platform/TProfileFile.h"
 #include "platform/WindowLook.h"
+#include "settings/ColourSection.h"
 #include "settings/TSettings.h"
 #include "windows/TAboutBox.h"
 #include "windows/THelpwindow.h"
@@ -35,6 +37,11 @@ QImage Picture(const char *name)
 {
     return QImage(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
 }
+
+// Where the view's notices stand on the field: the keys that start a game in the middle, who won
+// over the floor of the game-over picture.
+constexpr QPoint StartHintAt(0, 216);
+constexpr QPoint WinnerAt(0, 410);
 
 // Creates, shows modally and destroys one of the secondary windows.
 template <typename Window> int ShowModal(QWidget *owner)
@@ -135,6 +142,8 @@ void TForm1::CreateMenu()
         AddCommand(Start1, QStringLiteral("Against the Computer"), &TForm1::AgainsttheComputer1Click, Qt::Key_F3);
     Pause1 = AddCommand(Game, QStringLiteral("Pause"), &TForm1::Pause1Click, Qt::Key_F5);
     Pause1->setEnabled(false);
+    EndGame1 = AddCommand(Game, QStringLiteral("End Game"), &TForm1::EndGame1Click);
+    EndGame1->setEnabled(false);
     Game->addSeparator();
     Exitasif1 = AddCommand(Game, QStringLiteral("Exit (as if....)"), &TForm1::Exitasif1Click);
 
@@ -145,6 +154,10 @@ void TForm1::CreateMenu()
     Sound1 = AddCommand(View, QStringLiteral("Sound"), &TForm1::Sound1Click);
     Sound1->setCheckable(true);
     Sound1->setChecked(game.SoundOn());
+    BrightColours1 = AddCommand(View, QStringLiteral("Bright Colours"), &TForm1::BrightColours1Click);
+    BrightColours1->setCheckable(true);
+    BrightColours1->setChecked(ColourSection::ReadBright(TProfileFile::Settings()));
+    fieldView->setBright(BrightColours1->isChecked());
 
     N1 = menuBar()->addMenu(QStringLiteral("?"));
     Help1 = AddCommand(N1, QStringLiteral("Help"), &TForm1::Help1Click, Qt::Key_F12);
@@ -203,8 +216,27 @@ bool TForm1::StartEnabled() const
 
 void TForm1::Show(const TGameEvent &event)
 {
-    if (event.kind == TGameEvent::Kind::Panel)
-        ShowDisplay(event.display);
+    switch (event.kind) {
+    case TGameEvent::Kind::Panel: ShowDisplay(event.display); break;
+    case TGameEvent::Kind::RoundStart:
+        ShowPanelFor(event.mode);
+        fieldView->setNotice({}, {});
+        break;
+    case TGameEvent::Kind::GameEnd:
+        // Against the computer no hall of fame takes the scores: the game says who won.
+        if (event.mode == TGameMode::AgainstComputer)
+            fieldView->setNotice(Picture(event.player == TPlayer::Red ? "winner-player" : "winner-computer"), WinnerAt);
+        break;
+    default: break;
+    }
+}
+
+void TForm1::ShowPanelFor(TGameMode mode)
+{
+    const bool computer = mode == TGameMode::AgainstComputer;
+    if (computer != panelForComputer)
+        Image1->setPicture(Picture(computer ? "panel-computer" : "panel"));
+    panelForComputer = computer;
 }
 
 void TForm1::ShowDisplay(TDisplay which)
@@ -220,6 +252,12 @@ void TForm1::ShowState(TRoundState state)
     // round being played and while its crash window is open.
     setStartEnabled(game.StartAllowed());
     Pause1->setEnabled(game.RoundUnderWay());
+    EndGame1->setEnabled(game.RoundUnderWay());
+    if (state == TRoundState::Idle) {
+        // The start screen: the panel of two players and the keys that start a game.
+        ShowPanelFor(TGameMode::TwoPlayers);
+        fieldView->setNotice(Picture("starthint"), StartHintAt);
+    }
     const bool paused = state == TRoundState::Paused;
     setWindowTitle(paused ? QStringLiteral("Game paused - F5 to resume...") : QStringLiteral("Zandrix II"));
     Pause1->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
@@ -276,6 +314,11 @@ void TForm1::Pause1Click(QObject *Sender)
     game.Pause(Sender);
 }
 
+void TForm1::EndGame1Click(QObject *)
+{
+    game.Abandon();
+}
+
 void TForm1::Exitasif1Click(QObject *)
 {
     close();
@@ -301,6 +344,14 @@ void TForm1::Settings1Click(QObject *)
 void TForm1::Sound1Click(QObject *)
 {
     game.setSoundOn(Sound1->isChecked());
+}
+
+void TForm1::BrightColours1Click(QObject *)
+{
+    // In effect at once, also when it cannot be kept in the settings file.
+    fieldView->setBright(BrightColours1->isChecked());
+    TProfileFile settings = TProfileFile::Settings();
+    ColourSection::WriteBright(settings, BrightColours1->isChecked());
 }
 
 void TForm1::ApplicationDeactivate(QObject *)

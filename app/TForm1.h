@@ -50,11 +50,13 @@ public:
     QAction *N2Players1 = nullptr;
     QAction *AgainsttheComputer1 = nullptr;
     QAction *Pause1 = nullptr;
+    QAction *EndGame1 = nullptr; // ends a game at once, nothing recorded
     QAction *Exitasif1 = nullptr;
     QMenu *View = nullptr;
     QAction *HallOfFame1 = nullptr;
     QAction *Settings1 = nullptr;
-    QAction *Sound1 = nullptr; // checked while the game sounds
+    QAction *Sound1 = nullptr;         // checked while the game sounds
+    QAction *BrightColours1 = nullptr; // checked while the field shows bright colours
     QMenu *N1 = nullptr;
     QAction *Help1 = nullptr;
     QAction *About1 = nullptr;
@@ -65,10 +67,12 @@ public:
     void N2Players1Click(QObject *Sender);
     void AgainsttheComputer1Click(QObject *Sender);
     void Pause1Click(QObject *Sender);
+    void EndGame1Click(QObject *Sender);
     void Exitasif1Click(QObject *Sender);
     void HallOfFame1Click(QObject *Sender);
     void Settings1Click(QObject *Sender);
     void Sound1Click(QObject *Sender);
+    void BrightColours1Click(QObject *Sender);
     // Another program has taken the keyboard.
     void ApplicationDeactivate(QObject *Sender);
     void Help1Click(QObject *Sender);
@@ -76,6 +80,10 @@ public:
 
     // Whether "Start..." and its commands are enabled.
     bool StartEnabled() const;
+
+    // The view of the field, with what it lays over it.
+    TFieldView &FieldView() { return *fieldView; }
+    const TFieldView &FieldView() const { return *fieldView; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -96,8 +104,11 @@ private:
     void Show(const TGameEvent &event);
     void ShowDisplay(TDisplay which);
     void ShowState(TRoundState state);
+    // The second plate of the side panel: "COMPUTER" in a game against the computer.
+    void ShowPanelFor(TGameMode mode);
 
     TFieldView *fieldView = nullptr;
+    bool panelForComputer = false;
     std::array<TRCADigital *, DisplayCount> displays{};
 
     // Game controllers: their actions go to the game's gate, Start as F5.

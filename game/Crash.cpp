@@ -16,7 +16,9 @@ void TGame::crashed(QObject *Sender, const QString &msg)
 
 void TGame::gehdie(QObject *Sender, TPlayer player)
 {
-    EndRound();
+    // The round is over now. A key typed just as the crash window closes can reach the game before
+    // the crash is dealt with; it must not set a cycle moving again.
+    EndRound(TRoundState::Crashed);
     LoseCycle(Sender, Player(player), Player(Opponent(player)));
     clearfield();
 
@@ -27,16 +29,14 @@ void TGame::gehdie(QObject *Sender, TPlayer player)
     GameOver(Sender);
 }
 
-void TGame::EndRound()
+void TGame::EndRound(TRoundState next)
 {
     // An uncollected bonus is lost: its black copy erases it.
     playfield.EraseBonus(bonusx, bonusy);
     Tell({.kind = TGameEvent::Kind::BonusErased, .x = bonusx, .y = bonusy});
 
     StopClocks();
-    // The round is over now. A key typed just as the crash window closes can reach the game before
-    // the crash is dealt with; it must not set a cycle moving again.
-    setState(TRoundState::Crashed);
+    setState(next);
     Tell({.kind = TGameEvent::Kind::RoundEnd, .checksum = field.Checksum()});
 }
 
@@ -79,7 +79,7 @@ void TGame::GameOver(QObject *Sender)
     // A new game may start only once the scores are written: a key typed between two name entries
     // must not start a game inside this one's end.
     ShowGameOver(true);
-    Tell({.kind = TGameEvent::Kind::GameEnd, .mode = Mode()});
+    Tell({.kind = TGameEvent::Kind::GameEnd, .player = redlives > 0 ? TPlayer::Red : TPlayer::Blue, .mode = Mode()});
     setState(TRoundState::GameOver);
 }
 

@@ -75,6 +75,10 @@ void TGame::Enter(const TGameInput &input)
         if (state == TRoundState::Running)
             TogglePause();
         break;
+    case Kind::Abandon:
+        if (RoundUnderWay())
+            AbandonGame();
+        break;
     case Kind::End:
         // Closing ends the program at once, in the middle of a game too: no tick still on its way
         // may go on playing (and open a crash window) while the program winds down.
@@ -112,6 +116,11 @@ void TGame::Pause(QObject *Sender)
 void TGame::Leave()
 {
     Enter({.kind = TGameInput::Kind::Leave});
+}
+
+void TGame::Abandon()
+{
+    Enter({.kind = TGameInput::Kind::Abandon});
 }
 
 void TGame::End()
@@ -167,6 +176,19 @@ void TGame::TogglePause()
             Clock(TPlayer::Blue).setEnabled(true);
         setState(TRoundState::Running);
     }
+}
+
+void TGame::AbandonGame()
+{
+    // The round ends as a crash ends it, but nobody crashed and nothing is recorded: the field and
+    // the panel go back to how they were before the first game.
+    EndRound(TRoundState::Idle);
+    clearfield();
+    for (TPanelDisplay &display : displays)
+        display.hide();
+    // No cycles left on either side, so that the next start begins a new game.
+    redlives = 0;
+    bluelives = 0;
 }
 
 void TGame::StopClocks()

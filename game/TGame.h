@@ -19,13 +19,14 @@
 struct TGameInput
 {
     enum class Kind : std::uint8_t {
-        Tick,   // a clock's tick
-        Action, // one of a player's five actions: a controller, the network, a pilot
-        Key,    // a typed character, matched against the key bindings
-        Start,  // a new game of a mode
-        Pause,  // pause, or resume (F5, a controller's Start)
-        Leave,  // the players have left for another program: pause a round that is being played
-        End,    // the program closes: nothing moves any more
+        Tick,    // a clock's tick
+        Action,  // one of a player's five actions: a controller, the network, a pilot
+        Key,     // a typed character, matched against the key bindings
+        Start,   // a new game of a mode
+        Pause,   // pause, or resume (F5, a controller's Start)
+        Leave,   // the players have left for another program: pause a round that is being played
+        Abandon, // the players end the game: nothing is recorded, and no game is played any more
+        End,     // the program closes: nothing moves any more
     };
     // Who gives an action: a player (keys, controller, network) or the pilot that steers the cycle.
     enum class Actor : std::uint8_t { Player, Pilot };
@@ -63,6 +64,7 @@ public:
     void Start(TGameMode mode, QObject *Sender = nullptr);
     void Pause(QObject *Sender = nullptr);
     void Leave();
+    void Abandon();
     void End();
 
     TRoundState State() const { return state; }
@@ -137,6 +139,7 @@ private:
     // The gate's own steps.
     void StartGame(TGameMode newMode, QObject *Sender);
     void TogglePause();
+    void AbandonGame();
     // Whether an action may act now: a round is being played and it is not paused; a cycle that a
     // pilot steers takes only its pilot's actions; player 2 steers and changes speed only in a
     // two-player game (its jump counts in every game, where in a one-player game it moves nothing
@@ -151,7 +154,8 @@ private:
     void Pilot(const TPlayerView &player);
 
     // The steps of a crash.
-    void EndRound();
+    // Ends the round with the field as it stands, in the state given.
+    void EndRound(TRoundState next);
     void LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlayerView &opponent);
     void GameOver(QObject *Sender);
     void RecordScores(QObject *Sender);

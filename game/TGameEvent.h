@@ -66,7 +66,7 @@ public:
         FieldCleared,
         GameOverShown, // the game-over picture is shown (visible) or hidden
         RoundEnd,      // checksum of the field as the round ended (before it is cleared)
-        GameEnd,       // mode of the game that ended
+        GameEnd,       // mode of the game that ended, and its winner (player): the one with cycles left
         State,         // the round's state is now state
     };
     Q_ENUM(Kind)

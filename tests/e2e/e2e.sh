@@ -18,6 +18,31 @@ is_red() { [ "$(e2e_client_pixel "$1" "$2")" = "FF0000" ]; }
 is_black() { [ "$(e2e_client_pixel "$1" "$2")" = "000000" ]; }
 name_is() { [ "$(e2e_window_name)" = "$1" ]; }
 
+# The brightest value of one colour channel (r, g or b, 0 to 255) in a rectangle of the client area.
+client_region_brightest() { # x y width height channel
+    import -window "$E2E_WINDOW" -crop "${3}x${4}+${1}+$(($2 + E2E_MENU))" -depth 8 \
+        -format "%[fx:int(255 * maxima.$5)]" info:- 2>/dev/null
+}
+
+# How many pixels of a rectangle of the client area are golden yellow.
+client_region_golden() { # x y width height
+    import -window "$E2E_WINDOW" -crop "${3}x${4}+${1}+$(($2 + E2E_MENU))" -depth 8 txt:- 2>/dev/null |
+        awk -F'[(),]' 'NR > 1 && $3 > 230 && $4 > 190 && $5 < 140 { n++ } END { print n + 0 }'
+}
+
+# The keys that start a game, drawn over the middle of the field before the first game.
+start_hint_shown() { test "$(client_region_brightest 160 227 290 88 r)" -ge 200; }
+start_hint_gone() { test "$(client_region_brightest 160 227 290 88 r)" -lt 60; }
+
+# Game -> End Game, with the mouse on the menu bar and the keys in the menu: during a game the
+# first enabled item is Pause, the second End Game.
+end_game() {
+    timeout 5 xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
+    xdotool mousemove --window "$E2E_WINDOW" 24 $((E2E_MENU / 2)) click 1
+    sleep 0.5
+    xdotool key --delay 100 Down Down Return
+}
+
 # Where Qt asks for it, the window manager puts the frame's top-left corner: at the place that
 # centres the window (menu bar and client area) on the screen. (xdotool's window position counts
 # the frame twice; xwininfo's is the window's own.)
@@ -44,7 +69,9 @@ scenario_window() {
     e2e_check "caption is \"Zandrix II\"" name_is "Zandrix II"
     e2e_check "client area is 695 x 553 (got ${width} x ${height})" test "$width" -eq 695 -a "$height" -eq 553
     e2e_check "the window is centred on the 1024 x 768 screen" window_centred
-    e2e_check "the field is black" is_black 300 300
+    e2e_check "the field is black around the start hint" is_black 100 100
+    e2e_check "the field is black below the start hint" is_black 300 450
+    e2e_check "before the first game the field shows the keys that start one" start_hint_shown
     e2e_check "the side panel is not black" test "$(e2e_client_pixel 650 520)" != "000000"
     shot window
     e2e_stop_program
@@ -69,6 +96,7 @@ scenario_play() {
     E2E_MENU=$(e2e_menu_height)
     e2e_key F1
     e2e_check "F1 starts a game: the red trail leaves the start position" e2e_eventually 5 is_red 199 199
+    e2e_check "the start hint is gone during the game" start_hint_gone
     e2e_check "the trail grows up and to the left" e2e_eventually 5 is_red 190 190
 
     e2e_key F5
@@ -81,6 +109,15 @@ scenario_play() {
     e2e_key s s
     e2e_check "the default keys steer (s turns right)" e2e_eventually 5 e2e_client_region_has 201 0 100 199 FF0000
     shot play
+
+    end_game
+    e2e_check "Game -> End Game ends the game: the start hint is back" e2e_eventually 3 start_hint_shown
+    e2e_check "the field is black again" is_black 199 199
+    e2e_check "F1 is enabled again" test "$(e2e_window_name)" = "Zandrix II"
+    e2e_check "the hall of fame is untouched (no settings file written)" test ! -e "$E2E_CONFIG/zandrix2.ini"
+    shot end-game
+    e2e_key F1
+    e2e_check "a new game starts after End Game" e2e_eventually 5 is_red 199 199
     e2e_stop_program
 }
 
@@ -161,12 +198,6 @@ blue_has_turned() {
         awk -F'[,: ]+' '/#0000FF/ && $1 + $2 != 400 { found = 1 } END { exit !found }'
 }
 
-# The brightest value of one colour channel (r, g or b, 0 to 255) in a rectangle of the client area.
-client_region_brightest() { # x y width height channel
-    import -window "$E2E_WINDOW" -crop "${3}x${4}+${1}+$(($2 + E2E_MENU))" -depth 8 \
-        -format "%[fx:int(255 * maxima.$5)]" info:- 2>/dev/null
-}
-
 # F3: the computer steers the blue cycle. Player 1 is left alone and runs into the edge three
 # times; the computer's crashes, if any, are its own.
 scenario_computer() {
@@ -204,6 +235,9 @@ scenario_computer() {
         test "$(client_region_brightest 616 81 65 23 r)" -ge 200
     e2e_check "the game over shows the computer's score (cyan digits)" \
         test "$(client_region_brightest 616 257 65 23 b)" -ge 200
+    # Who won, in chrome letters over the floor of the game-over picture: their golden faces are
+    # the only yellow there (about 550 pixels; none without the title).
+    e2e_check "the game over names the winner" test "$(client_region_golden 100 420 400 50)" -ge 200
     shot computer-game-over
     e2e_stop_program
 }

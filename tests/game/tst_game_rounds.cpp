@@ -1,8 +1,10 @@
 // Rounds, crashes, game over, pause and the menu shortcuts of the main window.
 #include "support/GameRig.h"
 
+#include "app/TFieldView.h"
 #include "app/TProgram.h"
 
+#include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
 #include "computer/TComputerPlayer.h"
 #include "platform/TProfileFile.h"
@@ -39,6 +41,11 @@ Qt::CursorShape FieldCursor(const TForm1 &form)
 void PressKey(TForm1 &form, Qt::Key key)
 {
     QTest::keyClick(form.windowHandle(), key);
+}
+
+QImage Picture(const char *name)
+{
+    return QImage(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
 }
 
 QString ReadSetting(const char *section, const char *key)
@@ -80,6 +87,9 @@ private slots:
     void computerGameIsATwoPlayerGameAtTheLevelOfTheSettings();
     void computerGameEndsWithoutTheHallOfFame_data();
     void computerGameEndsWithoutTheHallOfFame();
+    void endGameGoesBackToTheStartScreenRecordingNothing_data();
+    void endGameGoesBackToTheStartScreenRecordingNothing();
+    void brightColoursChangeOnlyWhatIsShownAndAreKept();
 };
 
 void RoundsTest::roundStartShowsTheDisplaysOfTheMode_data()
@@ -494,29 +504,36 @@ void RoundsTest::leavingForAnotherProgramPausesARound()
     }
 }
 
-// "0" switches the sound off; a missing key and any other value leave it on.
+// "0" switches the sound off; a missing key and any other value leave it on. Bright colours are
+// on only with "1".
 void RoundsTest::soundSettingIsReadFromTheFile_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("on");
-    QTest::newRow("no file") << QByteArray() << true;
-    QTest::newRow("off") << QByteArray("[Sound]\non=0\n") << false;
-    QTest::newRow("on") << QByteArray("[Sound]\non=1\n") << true;
-    QTest::newRow("off, with blanks and another case") << QByteArray("[SOUND]\nOn =  0 \n") << false;
-    QTest::newRow("empty") << QByteArray("[Sound]\non=\n") << true;
-    QTest::newRow("anything else") << QByteArray("[Sound]\non=no\n") << true;
+    QTest::addColumn<bool>("bright");
+    QTest::newRow("no file") << QByteArray() << true << false;
+    QTest::newRow("off") << QByteArray("[Sound]\non=0\n") << false << false;
+    QTest::newRow("on") << QByteArray("[Sound]\non=1\n") << true << false;
+    QTest::newRow("off, with blanks and another case") << QByteArray("[SOUND]\nOn =  0 \n") << false << false;
+    QTest::newRow("empty") << QByteArray("[Sound]\non=\n") << true << false;
+    QTest::newRow("anything else") << QByteArray("[Sound]\non=no\n") << true << false;
+    QTest::newRow("bright colours") << QByteArray("[colours]\n Bright = 1\n") << true << true;
+    QTest::newRow("bright colours, anything else") << QByteArray("[Colours]\nbright=yes\n") << true << false;
 }
 
 void RoundsTest::soundSettingIsReadFromTheFile()
 {
     QFETCH(QByteArray, file);
     QFETCH(bool, on);
+    QFETCH(bool, bright);
     TestConfigHome home;
     if (!file.isEmpty())
         Store(home.settingsFile(), file);
     const TProgram program(GameRig::DefaultSeed);
     QVERIFY(program.Form1.Sound1->isCheckable());
     QCOMPARE(program.Form1.Sound1->isChecked(), on);
+    QCOMPARE(program.Form1.BrightColours1->isChecked(), bright);
+    QCOMPARE(program.Form1.FieldView().Bright(), bright);
 }
 
 // With the sound off not one sound command goes out, at a crash or at the game over; the choice
@@ -666,6 +683,99 @@ void RoundsTest::computerGameEndsWithoutTheHallOfFame()
                                  rig.form.jumpdigr, rig.form.jumpdigb})
         QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
     QVERIFY(!QFile::exists(rig.home.settingsFile()));
+    // The blue half of the panel is the computer's, and the game says who won.
+    QCOMPARE(rig.form.Image1->Picture(), Picture("panel-computer"));
+    QCOMPARE(rig.form.FieldView().Notice(), Picture(loser == 2 ? "winner-player" : "winner-computer"));
+    rig.StartOnePlayer();
+    QCOMPARE(rig.form.Image1->Picture(), Picture("panel"));
+    QVERIFY(rig.form.FieldView().Notice().isNull());
+}
+
+// "End Game" ends a game at once, in any of its rounds, paused or not: nothing is recorded, the
+// field and panel are as before the first game, with the keys that start one, and the next start
+// is a new game.
+void RoundsTest::endGameGoesBackToTheStartScreenRecordingNothing_data()
+{
+    QTest::addColumn<TGameMode>("mode");
+    QTest::addColumn<bool>("paused");
+    QTest::addColumn<int>("crashesBefore");
+    QTest::newRow("one player, first round") << TGameMode::OnePlayer << false << 0;
+    QTest::newRow("two players, paused, third round") << TGameMode::TwoPlayers << true << 2;
+    QTest::newRow("against the computer, second round") << TGameMode::AgainstComputer << false << 1;
+}
+
+void RoundsTest::endGameGoesBackToTheStartScreenRecordingNothing()
+{
+    QFETCH(TGameMode, mode);
+    QFETCH(bool, paused);
+    QFETCH(int, crashesBefore);
+    GameRig rig;
+    QCOMPARE(rig.form.FieldView().Notice(), Picture("starthint"));
+    QVERIFY(!rig.form.EndGame1->isEnabled());
+    rig.game.Start(mode);
+    rig.game.setPilot(TPlayer::Blue, nullptr);
+    QVERIFY(rig.form.FieldView().Notice().isNull());
+    for (int i = 0; i < crashesBefore; ++i)
+        rig.CrashRed();
+    rig.TickBoth(20);
+    // A bonus on the field, which the end must take away too.
+    rig.game.Tick(TClock::Bonus);
+    QVERIFY(rig.CountPixels(FieldColour::Yellow) > 0);
+    if (paused)
+        rig.form.Pause1->trigger();
+    QVERIFY(rig.form.EndGame1->isEnabled());
+
+    rig.form.EndGame1->trigger();
+
+    QCOMPARE(rig.game.State(), TRoundState::Idle);
+    QVERIFY(rig.form.StartEnabled());
+    QVERIFY(!rig.form.EndGame1->isEnabled());
+    QVERIFY(!rig.form.Pause1->isEnabled());
+    QCOMPARE(rig.form.windowTitle(), QStringLiteral("Zandrix II"));
+    QCOMPARE(rig.events.filter(QStringLiteral("record")), QStringList());
+    QVERIFY(!QFile::exists(rig.home.settingsFile()));
+    QCOMPARE(rig.CountPixels(FieldColour::Black), TFieldSurface::Width * TFieldSurface::Height);
+    std::vector<TRCADigital *> displays = RedDisplays(rig.form);
+    for (TRCADigital *display : BlueDisplays(rig.form))
+        displays.push_back(display);
+    for (TRCADigital *display : displays)
+        QVERIFY2(display->isHidden(), qPrintable(display->objectName()));
+    QCOMPARE(rig.form.FieldView().Notice(), Picture("starthint"));
+    QCOMPARE(rig.form.Image1->Picture(), Picture("panel"));
+    QVERIFY(!rig.game.BonusClock().isActive());
+    // Nothing ticks any more.
+    rig.clock->Run(1000);
+    QCOMPARE(rig.CountPixels(FieldColour::Black), TFieldSurface::Width * TFieldSurface::Height);
+
+    rig.StartTwoPlayers();
+    QCOMPARE(rig.game.redlives, 3);
+    QCOMPARE(rig.game.bluelives, 3);
+    QCOMPARE(rig.game.redscore, 0);
+    QCOMPARE(rig.game.bluescore, 0);
+}
+
+// Bright colours change the view's pixels of the trails and the bonus text, never the field's;
+// the choice is kept in a section of its own.
+void RoundsTest::brightColoursChangeOnlyWhatIsShownAndAreKept()
+{
+    GameRig rig;
+    QVERIFY(!rig.form.BrightColours1->isChecked());
+    rig.StartTwoPlayers();
+    rig.TickBoth(10);
+    const QPoint blue(rig.game.bluex, rig.game.bluey);
+    const auto shownAt = [&rig](QPoint at) {
+        return rig.form.FieldView().grab(QRect(at, QSize(1, 1))).toImage().pixel(0, 0);
+    };
+    QCOMPARE(shownAt(blue), qRgb(0, 0, 255));
+
+    rig.form.BrightColours1->trigger();
+
+    QCOMPARE(rig.game.GetPixel(blue.x(), blue.y()), FieldColour::Blue);
+    const QRgb bright = shownAt(blue);
+    QVERIFY(qBlue(bright) == 255 && qRed(bright) > 60 && qGreen(bright) > 120);
+    QCOMPARE(TFieldView::Shown(qRgb(255, 255, 0), true) == qRgb(255, 255, 0), false);
+    QCOMPARE(TFieldView::Shown(qRgb(0, 0, 0), true), qRgb(0, 0, 0));
+    QCOMPARE(ReadSetting("Colours", "bright"), QStringLiteral("1"));
 }
 
 QTEST_MAIN(RoundsTest)
