@@ -220,7 +220,8 @@ void FameRecording::failedWriteLeavesTheFileAndReportsInGerman()
         }
     }
 
-    QCOMPARE(message, QStringLiteral("Kann nicht nach zandrix2.ini schreiben"));
+    QCOMPARE(message,
+             QStringLiteral("Kann nicht nach %1 schreiben").arg(QDir::toNativeSeparators(home.settingsFile())));
     QCOMPARE(Contents(home.settingsFile()), before);
     QCOMPARE(script.prompts.size(), 1);
     QVERIFY(newname.isEmpty());

@@ -1,28 +1,55 @@
 #include "platform/Failure.h"
 #include "platform/TProfileFile.h"
+#include "reliability/OtherCopy.h"
 #include "support/Files.h"
 #include "support/TestConfigHome.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <optional>
+#include <thread>
 
 namespace {
 
-// Runs the write and checks that it failed with the German message.
-template <typename Write> void ExpectWriteFailure(Write write)
+const QString HeldByAnotherCopy = QStringLiteral(": ein anderes Zandrix II hält die Datei gesperrt");
+
+// The German message of a write to the file that failed, naming its full path.
+QString CannotWrite(const QString &path)
+{
+    return QStringLiteral("Kann nicht nach %1 schreiben")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+// Runs the write and checks that it failed with the given message.
+template <typename Write> void ExpectWriteFailure(const QString &message, Write write)
 {
     try {
         write();
         QFAIL("the write did not fail");
     } catch (const Failure &failure) {
-        QCOMPARE(QString::fromStdString(failure.what()), QStringLiteral("Kann nicht nach zandrix2.ini schreiben"));
+        QCOMPARE(QString::fromStdString(failure.what()), message);
     }
 }
+
+// What a lock file of this very process holds, as QLockFile writes it.
+QByteArray OwnLockContents()
+{
+    const QString exe = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName();
+    return QByteArray::number(QCoreApplication::applicationPid()) + '\n' + exe.toUtf8() + '\n'
+           + QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId()
+           + '\n';
+}
+
+enum class LockState { KilledCopy, EmptyOld, OwnNumber, ThisThread, OtherThread, RunningCopy };
 
 } // namespace
 
@@ -262,11 +289,11 @@ private slots:
                 QVERIFY(user.emplace().Active());
             TProfileFile file(path);
             // The batch is one replace: none of it lands, not even the first keys that would fit.
-            ExpectWriteFailure([&] {
+            ExpectWriteFailure(CannotWrite(path), [&] {
                 file.WriteStrings("Controls", {{"fasta", "8"}, {"slowa", QString(100, QLatin1Char('x'))}});
             });
             // Nor does any section of several written together.
-            ExpectWriteFailure([&] {
+            ExpectWriteFailure(CannotWrite(path), [&] {
                 file.WriteSections({{"Computer", {{"level", "hard"}}}, {"Controls", {{"slowa", QString(100, u'x')}}}});
             });
         }
@@ -278,8 +305,100 @@ private slots:
         } else {
             QCOMPARE(Contents(untouched), before);
         }
-        // No temporary file is left behind.
-        QCOMPARE(QDir(place.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 1);
+        // No temporary file is left behind, nor a lock.
+        QCOMPARE(QDir(place.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).size(), 1);
+    }
+
+    void lockBesideTheFile_data()
+    {
+        QTest::addColumn<LockState>("state");
+        QTest::newRow("left by a copy that was killed") << LockState::KilledCopy;
+        QTest::newRow("left empty by a copy killed while making it") << LockState::EmptyOld;
+        QTest::newRow("left by an earlier program with this one's number") << LockState::OwnNumber;
+        QTest::newRow("held by this thread") << LockState::ThisThread;
+        QTest::newRow("held by another thread for a moment") << LockState::OtherThread;
+        QTest::newRow("held by a running copy") << LockState::RunningCopy;
+    }
+
+    // A write takes the lock beside the file for its read and replace. One held by a running
+    // copy or another thread is waited for (a bounded time), one held by the writing thread
+    // itself is used, one left by a program that is gone is taken over.
+    void lockBesideTheFile()
+    {
+        QFETCH(LockState, state);
+        QTemporaryDir place;
+        const QString path = place.filePath(QStringLiteral("zandrix2.ini"));
+        const QByteArray before = "[Controls]\nfasta=w\n";
+        Store(path, before);
+        const QString lockPath = path + QStringLiteral(".lock");
+        TProfileFile file(path);
+        const auto write = [&] { file.WriteString("Controls", "fasta", "8"); };
+
+        switch (state) {
+        case LockState::KilledCopy: {
+            OtherCopy copy({QStringLiteral("hold"), path});
+            QCOMPARE(copy.NextLine(), QByteArray("held"));
+            copy.Kill();
+            QVERIFY(QFileInfo::exists(lockPath));
+            write();
+            break;
+        }
+        case LockState::EmptyOld: {
+            Store(lockPath, QByteArray());
+            QFile lock(lockPath);
+            QVERIFY(lock.open(QIODevice::ReadWrite));
+            QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+            lock.close();
+            write();
+            break;
+        }
+        case LockState::OwnNumber:
+            Store(lockPath, OwnLockContents());
+            write();
+            break;
+        case LockState::ThisThread: {
+            const TProfileLock lock(file);
+            write();
+            QVERIFY(QFileInfo::exists(lockPath));
+            // Held twice now: the inner one going does not release it.
+            {
+                const TProfileLock again(path);
+            }
+            QVERIFY(QFileInfo::exists(lockPath));
+            break;
+        }
+        case LockState::OtherThread: {
+            std::atomic<bool> held{false};
+            std::atomic<bool> released{false};
+            std::thread other([&] {
+                const TProfileLock lock(path);
+                held = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                released = true;
+            });
+            const auto joinOther = qScopeGuard([&] { other.join(); });
+            while (!held)
+                std::this_thread::yield();
+            write();
+            QVERIFY2(released, "the write did not wait for the other thread");
+            break;
+        }
+        case LockState::RunningCopy: {
+            OtherCopy copy({QStringLiteral("hold"), path});
+            QCOMPARE(copy.NextLine(), QByteArray("held"));
+            ExpectWriteFailure(CannotWrite(path) + HeldByAnotherCopy, write);
+            QCOMPARE(Contents(path), before);
+            QVERIFY(QFileInfo::exists(lockPath));
+            // Once the copy lets go, the next write goes through.
+            QVERIFY2(copy.Finish(), qPrintable(copy.Errors()));
+            write();
+            break;
+        }
+        }
+
+        QCOMPARE(Contents(path), QByteArray("[Controls]\nfasta=8\n"));
+        QCOMPARE(QDir(place.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                 QStringList{"zandrix2.ini"});
     }
 };
 

@@ -11,6 +11,11 @@
 //
 // Every generation rewrites all keys of the batch section in one WriteStrings call; a file that
 // mixes two generations, lost a line or lost the text around the batch fails the check.
+//
+// It also stands in for another copy of the game, for the tests of the file's lock:
+//
+//   profile_writer hold FILE             takes the file's lock, prints "held", and keeps it
+//                                        until its input ends
 #include "platform/TProfileFile.h"
 #include "platform/TProfileText.h"
 
@@ -109,6 +114,18 @@ int Check(const QString &path, const QByteArray &base, long long last, bool miss
     return 0;
 }
 
+// Waits for the next line of input; false once the input has ended.
+bool NextLine()
+{
+    for (;;) {
+        const int c = std::getchar();
+        if (c == EOF)
+            return false;
+        if (c == '\n')
+            return true;
+    }
+}
+
 int Run(int argc, char **argv)
 {
     if (argc < 3)
@@ -132,6 +149,13 @@ int Run(int argc, char **argv)
             file.WriteStrings(Batch, Values(generation));
             Say("committed " + QByteArray::number(generation));
         }
+    }
+    if (command == "hold") {
+        const TProfileLock lock(path);
+        Say("held");
+        while (NextLine()) {
+        }
+        return 0;
     }
     if (command == "check" && argc == 5) {
         const QByteArray baseName = argv[3];

@@ -1,7 +1,8 @@
 // Whole games played on settings files that are missing, broken, huge or out of reach. Whatever
 // the file is, the game starts, plays to its end and either records the score while keeping every
-// other byte of the file, or says "Kann nicht nach zandrix2.ini schreiben" and leaves the file
-// exactly as it was.
+// other byte of the file, or says "Kann nicht nach <the file's full path> schreiben" and leaves the
+// file exactly as it was.
+#include "platform/TProfileFile.h"
 #include "support/Files.h"
 #include "support/GameRig.h"
 
@@ -27,7 +28,11 @@
 
 namespace {
 
-const QString CannotWrite = QStringLiteral("Kann nicht nach zandrix2.ini schreiben");
+// The message of a settings file that cannot be written: it names the file's full path.
+QString CannotWrite()
+{
+    return QStringLiteral("Kann nicht nach %1 schreiben").arg(QDir::toNativeSeparators(TProfileFile::SettingsPath()));
+}
 
 // Ticks per round: player 1 scores one point a step at the starting speed, and crashes after
 // each round's steps, three times.
@@ -352,8 +357,8 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
             QVERIFY2(!watchdog->Fired(), "the game waited for a writer on a FIFO");
     }
     // Reported once, in the error box, and the game over completed all the same.
-    QCOMPARE(rig.failures, QStringList{CannotWrite});
-    QCOMPARE(rig.errorBoxes, QStringList{CannotWrite});
+    QCOMPARE(rig.failures, QStringList{CannotWrite()});
+    QCOMPARE(rig.errorBoxes, QStringList{CannotWrite()});
     QVERIFY(rig.game.gameover.Visible());
     QVERIFY(rig.form.StartEnabled());
 

@@ -5,6 +5,7 @@
 #include "support/ModalAnswer.h"
 #include "support/TestConfigHome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,6 +23,12 @@ const QByteArray DefaultSection = "[Controls]\n"
                                   "leftkeya=a\nrightkeya=s\nleftkeyb=4\nrightkeyb=6\n"
                                   "fasta=w\nfastb=8\nslowa=y\nslowb=2\n"
                                   "jumpa=d\njumpb=5\n";
+
+// The message of a settings file that cannot be written, which names its full path.
+QString CannotWrite(const TestConfigHome &home)
+{
+    return QStringLiteral("Kann nicht nach %1 schreiben").arg(QDir::toNativeSeparators(home.settingsFile()));
+}
 
 QLineEdit *Box(QWidget *dialog, const char *name)
 {
@@ -191,7 +198,7 @@ private slots:
             try {
                 dialog.ctrlchange(&dialog);
             } catch (const Failure &failure) {
-                QCOMPARE(std::string(failure.what()), std::string("Kann nicht nach zandrix2.ini schreiben"));
+                QCOMPARE(QString::fromStdString(failure.what()), CannotWrite(home));
             }
         }
         QCOMPARE(Contents(home.settingsFile()), before);
@@ -213,7 +220,7 @@ private slots:
         SetFailureReporter(nullptr);
 
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(reported, std::vector<std::string>{"Kann nicht nach zandrix2.ini schreiben"});
+        QCOMPARE(reported, std::vector<std::string>{CannotWrite(home).toStdString()});
         QCOMPARE(Contents(home.settingsFile()), QByteArray("[Controls]\n"));
     }
 
