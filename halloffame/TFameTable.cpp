@@ -3,6 +3,10 @@
 #include "halloffame/IntegerText.h"
 #include "platform/TProfileFile.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
+
 TFameTable fame;
 
 namespace {
@@ -19,11 +23,19 @@ QString NameKey(int rank)
     return QString::number(rank) + u'n';
 }
 
+// Unsaved entries belong to the file they were recorded for, by its full path.
+QString FileKey(const TProfileFile &file)
+{
+    return QFileInfo(file.Path()).absoluteFilePath();
+}
+
+constexpr TFameList Lists[] = {TFameList::OnePlayer, TFameList::TwoPlayers};
+
 } // namespace
 
 void TFameTable::Load(const TProfileFile &file)
 {
-    for (const TFameList list : {TFameList::OnePlayer, TFameList::TwoPlayers}) {
+    for (const TFameList list : Lists) {
         const QString defaultName = DefaultName(list);
         TProfileFile::KeyValues keys;
         keys.reserve(2 * Ranks);
@@ -37,6 +49,13 @@ void TFameTable::Load(const TProfileFile &file)
             entry.score = values.at(2 * (rank - 1));
             entry.name = values.at(2 * (rank - 1) + 1);
         }
+    }
+    const QString key = FileKey(file);
+    for (const UnsavedEntry &entry : unsaved) {
+        if (entry.file != key)
+            continue;
+        if (const std::optional<int> rank = Place(entry.list, entry.score.score))
+            At(entry.list, *rank).name = entry.score.name;
     }
 }
 
@@ -56,15 +75,50 @@ std::optional<int> TFameTable::Place(TFameList list, std::int32_t score)
     return place;
 }
 
-void TFameTable::Save(TProfileFile &file, TFameList list) const
+void TFameTable::Record(TProfileFile &file, TFameList list, const std::optional<TFameScore> &score)
 {
-    TProfileFile::KeyValues values;
-    values.reserve(2 * Ranks);
-    for (int rank = 1; rank <= Ranks; ++rank)
-        values.emplace_back(ScoreKey(rank), At(list, rank).score);
-    for (int rank = 1; rank <= Ranks; ++rank)
-        values.emplace_back(NameKey(rank), At(list, rank).name);
-    file.WriteStrings(Section(list), values);
+    // Kept before anything can fail, so that it is shown and written later should this fail.
+    if (score)
+        unsaved.push_back({FileKey(file), list, *score});
+    try {
+        const TProfileLock lock(file);
+        Load(file);
+        Save(file, list);
+    } catch (...) {
+        // Taking the lock may have failed before the reload: the lists still show the score
+        // placed without its name.
+        Load(file);
+        throw;
+    }
+}
+
+int TFameTable::Unsaved(const TProfileFile &file) const
+{
+    const QString key = FileKey(file);
+    return static_cast<int>(
+        std::count_if(unsaved.begin(), unsaved.end(), [&](const UnsavedEntry &entry) { return entry.file == key; }));
+}
+
+void TFameTable::Save(TProfileFile &file, TFameList list)
+{
+    const QString key = FileKey(file);
+    TProfileFile::Sections sections;
+    for (const TFameList each : Lists) {
+        const bool hasUnsaved = std::any_of(unsaved.begin(), unsaved.end(), [&](const UnsavedEntry &entry) {
+            return entry.file == key && entry.list == each;
+        });
+        if (each != list && !hasUnsaved)
+            continue;
+        TProfileFile::KeyValues values;
+        values.reserve(2 * Ranks);
+        for (int rank = 1; rank <= Ranks; ++rank)
+            values.emplace_back(ScoreKey(rank), At(each, rank).score);
+        for (int rank = 1; rank <= Ranks; ++rank)
+            values.emplace_back(NameKey(rank), At(each, rank).name);
+        sections.emplace_back(Section(each), std::move(values));
+    }
+    file.WriteSections(sections);
+    std::erase_if(unsaved, [&](const UnsavedEntry &entry) { return entry.file == key; });
 }
 
 TFameEntry &TFameTable::Entry(int k)

@@ -166,14 +166,18 @@ void TForm3::showEvent(QShowEvent *event)
 
 void TForm3::record(QObject *Sender, TFameList list, std::int32_t score, const QString &prompt)
 {
-    fame.Load(TProfileFile::Settings());
     TProfileFile file = TProfileFile::Settings();
-    if (const std::optional<int> rank = fame.Place(list, score)) {
+    // Whether the score places, and the player's name, are settled before the file is locked: the
+    // player may take as long as he likes over the name, and another copy of the game must not
+    // wait for him. The recording then places the score again on the file as it is by then.
+    fame.Load(file);
+    std::optional<TFameScore> entry;
+    if (fame.Place(list, score)) {
         QString name;
         highenter(Sender, prompt, name);
-        fame.At(list, *rank).name = name;
+        entry = TFameScore{score, name};
     }
-    fame.Save(file, list);
+    fame.Record(file, list, entry);
 }
 
 QWidget *TForm3::NameEntryOwner()

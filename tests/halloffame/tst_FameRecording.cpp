@@ -6,8 +6,12 @@
 #include "halloffame/TForm3.h"
 #include "platform/Failure.h"
 #include "platform/TProfileFile.h"
+#include "reliability/OtherCopy.h"
 
+#include <QLabel>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -25,6 +29,36 @@ QStringList StoredRanks(TFameList list)
 const QStringList TenRanksAtoJ = {"A 1000", "B 900", "C 800", "D 700", "E 600",
                                   "F 500",  "G 400", "H 300", "I 200", "J 100"};
 
+// The text of score line k (1 to 20) of a hall of fame window.
+QString LineText(const TForm3 &hall, int k)
+{
+    const auto *line = hall.findChild<QLabel *>(k == 1 ? QStringLiteral("label1") : QStringLiteral("Label%1").arg(k));
+    return line ? line->text() : QStringLiteral("<no line %1>").arg(k);
+}
+
+// Runs an action whenever a name entry window has come up, before anything is typed into it.
+class WhileNameIsAsked : public QObject
+{
+public:
+    explicit WhileNameIsAsked(std::function<void()> whileAsked)
+        : action(std::move(whileAsked))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~WhileNameIsAsked() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (qobject_cast<Tnewhigh *>(watched) && event->type() == QEvent::Show)
+            action();
+        return false;
+    }
+
+private:
+    std::function<void()> action;
+};
+
 } // namespace
 
 class FameRecording : public QObject
@@ -41,8 +75,11 @@ private slots:
     void emptyNameStaysEmpty();
     void secondPlayerWithEqualScoreStandsAbove();
     void brokenStoredScoreGivesWayInsteadOfBlocking();
+    void failedWriteLeavesTheFileAndReportsInGerman_data();
     void failedWriteLeavesTheFileAndReportsInGerman();
     void recordsOnAHallOfFameOwnedByAHiddenWindow();
+    void scoreOfAnotherCopyDuringTheNameEntryIsKept();
+    void twoCopiesRecordingAtTheSameMomentLoseNoScore();
 };
 
 void FameRecording::readsIntegersAsTheGameAlwaysHas_data()
@@ -202,12 +239,22 @@ void FameRecording::brokenStoredScoreGivesWayInsteadOfBlocking()
     QCOMPARE(script.prompts.size(), 10);
 }
 
+void FameRecording::failedWriteLeavesTheFileAndReportsInGerman_data()
+{
+    QTest::addColumn<bool>("twoPlayersNext");
+    QTest::newRow("same list next") << false;
+    QTest::newRow("other list next") << true;
+}
+
+// A score that cannot be written is reported, stays in the lists shown, and goes into the file
+// with the next recording that can write.
 void FameRecording::failedWriteLeavesTheFileAndReportsInGerman()
 {
+    QFETCH(bool, twoPlayersNext);
     TestConfigHome home;
     const QByteArray before = "[Controls]\nlefta=65\n";
     Store(home.settingsFile(), before);
-    NameEntryScript script({"Bob"});
+    NameEntryScript script({"Bob", "Ann"});
     TForm3 hall(nullptr);
 
     QString message;
@@ -226,6 +273,23 @@ void FameRecording::failedWriteLeavesTheFileAndReportsInGerman()
     QCOMPARE(script.prompts.size(), 1);
     QVERIFY(newname.isEmpty());
     QVERIFY(hall.findChildren<Tnewhigh *>().isEmpty());
+
+    // Shown whenever the lists are, though the file does not have it.
+    hall.readfame(&hall);
+    QCOMPARE(LineText(hall, 1), QStringLiteral("Bob     100"));
+    QCOMPARE(LineText(hall, 2), QStringLiteral("1     0"));
+    QCOMPARE(fame.Unsaved(TProfileFile::Settings()), 1);
+
+    if (twoPlayersNext) {
+        hall.writefameb(&hall, QStringLiteral("Player 1"), 100);
+        QCOMPARE(StoredRanks(TFameList::TwoPlayers).mid(0, 2), (QStringList{"Ann 100", "2 0"}));
+        QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 2), (QStringList{"Bob 100", "1 0"}));
+    } else {
+        hall.writefame(&hall, 100);
+        QCOMPARE(StoredRanks(TFameList::OnePlayer).mid(0, 3), (QStringList{"Ann 100", "Bob 100", "1 0"}));
+    }
+    QVERIFY(Contents(home.settingsFile()).startsWith(before));
+    QCOMPARE(fame.Unsaved(TProfileFile::Settings()), 0);
 }
 
 void FameRecording::recordsOnAHallOfFameOwnedByAHiddenWindow()
@@ -240,6 +304,53 @@ void FameRecording::recordsOnAHallOfFameOwnedByAHiddenWindow()
     QCOMPARE(StoredRanks(TFameList::OnePlayer).first(), QStringLiteral("Ann 10"));
     QVERIFY(!hall->isVisible());
     QVERIFY(mainWindow.findChildren<Tnewhigh *>().isEmpty());
+}
+
+// The name is asked without the file's lock, and the score placed again on the file as it is once
+// the name is in: a score another copy of the game recorded in the meantime stays.
+void FameRecording::scoreOfAnotherCopyDuringTheNameEntryIsKept()
+{
+    TestConfigHome home;
+    Store(home.settingsFile(), TenRanks("OnePlayer"));
+    NameEntryScript script({"Zed"});
+    bool lockedWhileAsked = true;
+    const WhileNameIsAsked otherCopy([&] {
+        lockedWhileAsked = QFileInfo::exists(home.settingsFile() + QStringLiteral(".lock"));
+        TFameTable other;
+        TProfileFile file = TProfileFile::Settings();
+        other.Record(file, TFameList::OnePlayer, TFameScore{750, QStringLiteral("Other")});
+    });
+    TForm3 hall(nullptr);
+
+    hall.writefame(&hall, 700);
+
+    QVERIFY(!lockedWhileAsked);
+    QCOMPARE(StoredRanks(TFameList::OnePlayer), (QStringList{"A 1000", "B 900", "C 800", "Other 750", "Zed 700",
+                                                             "D 700", "E 600", "F 500", "G 400", "H 300"}));
+}
+
+// Two copies of the game, each in its own process, record a score at the same moment, round after
+// round; each round's two scores beat all before, so both must be at the top afterwards.
+void FameRecording::twoCopiesRecordingAtTheSameMomentLoseNoScore()
+{
+    TestConfigHome home;
+    constexpr int Rounds = 100;
+    const QString rounds = QString::number(Rounds);
+    OtherCopy first({QStringLiteral("fame"), home.settingsFile(), QStringLiteral("A"), rounds});
+    OtherCopy second({QStringLiteral("fame"), home.settingsFile(), QStringLiteral("B"), rounds});
+    for (int round = 1; round <= Rounds; ++round) {
+        first.Send("go");
+        second.Send("go");
+        const QByteArray recorded = "recorded " + QByteArray::number(round);
+        QVERIFY2(first.NextLine() == recorded, qPrintable(first.Errors()));
+        QVERIFY2(second.NextLine() == recorded, qPrintable(second.Errors()));
+        const QStringList top = StoredRanks(TFameList::OnePlayer).mid(0, 2);
+        QVERIFY2(top.contains(QStringLiteral("A-%1 %1").arg(round))
+                     && top.contains(QStringLiteral("B-%1 %1").arg(round)),
+                 qPrintable(QStringLiteral("round %1: %2").arg(round).arg(top.join(QStringLiteral(", ")))));
+    }
+    QVERIFY(first.Finish());
+    QVERIFY(second.Finish());
 }
 
 QTEST_MAIN(FameRecording)

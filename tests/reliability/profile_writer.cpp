@@ -16,6 +16,10 @@
 //
 //   profile_writer hold FILE             takes the file's lock, prints "held", and keeps it
 //                                        until its input ends
+//   profile_writer fame FILE NAME ROUNDS for each line of input, up to ROUNDS: records the
+//                                        round's number as a one-player score by NAME-<round>
+//                                        as the game does, and prints "recorded <round>"
+#include "halloffame/TFameTable.h"
 #include "platform/TProfileFile.h"
 #include "platform/TProfileText.h"
 
@@ -126,6 +130,22 @@ bool NextLine()
     }
 }
 
+// As the game records a score: whether it places, and the name, first; then the locked step.
+int RecordFame(const QString &path, const QString &name, int rounds)
+{
+    TProfileFile file(path);
+    TFameTable table;
+    for (int round = 1; round <= rounds && NextLine(); ++round) {
+        table.Load(file);
+        std::optional<TFameScore> entry;
+        if (table.Place(TFameList::OnePlayer, round))
+            entry = TFameScore{round, name + u'-' + QString::number(round)};
+        table.Record(file, TFameList::OnePlayer, entry);
+        Say("recorded " + QByteArray::number(round));
+    }
+    return 0;
+}
+
 int Run(int argc, char **argv)
 {
     if (argc < 3)
@@ -157,6 +177,8 @@ int Run(int argc, char **argv)
         }
         return 0;
     }
+    if (command == "fame" && argc == 5)
+        return RecordFame(path, QString::fromLocal8Bit(argv[3]), QByteArray(argv[4]).toInt());
     if (command == "check" && argc == 5) {
         const QByteArray baseName = argv[3];
         const long long last = QByteArray(argv[4]).toLongLong();

@@ -1,7 +1,8 @@
 // Whole games played on settings files that are missing, broken, huge or out of reach. Whatever
 // the file is, the game starts, plays to its end and either records the score while keeping every
-// other byte of the file, or says "Kann nicht nach <the file's full path> schreiben" and leaves the
-// file exactly as it was.
+// other byte of the file, or says "Kann nicht nach <the file's full path> schreiben", leaves the
+// file exactly as it was and keeps the score to show and to write with the next game.
+#include "halloffame/TFameTable.h"
 #include "platform/TProfileFile.h"
 #include "support/Files.h"
 #include "support/GameRig.h"
@@ -32,6 +33,22 @@ namespace {
 QString CannotWrite()
 {
     return QStringLiteral("Kann nicht nach %1 schreiben").arg(QDir::toNativeSeparators(TProfileFile::SettingsPath()));
+}
+
+// A list's ranks as "name score": as the given table has them, or as the settings file has them.
+QStringList Ranks(const TFameTable &table, TFameList list)
+{
+    QStringList ranks;
+    for (int rank = 1; rank <= TFameTable::Ranks; ++rank)
+        ranks << table.At(list, rank).name + u' ' + table.At(list, rank).score;
+    return ranks;
+}
+
+QStringList StoredRanks(TFameList list)
+{
+    TFameTable stored;
+    stored.Load(TProfileFile::Settings());
+    return Ranks(stored, list);
 }
 
 // Ticks per round: player 1 scores one point a step at the starting speed, and crashes after
@@ -364,6 +381,34 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
 
     QCOMPARE(Snapshot(home.path()), before);
     QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // Player 1's score is still in the lists the hall of fame shows. (A failure ends the
+    // recording: player 2's score of a two-player game is not asked for.)
+    const TFameList list = twoPlayers ? TFameList::TwoPlayers : TFameList::OnePlayer;
+    const QString first = QStringLiteral("Tester %1").arg(3 * Steps);
+    QVERIFY2(Ranks(fame, list).contains(first), qPrintable(Ranks(fame, list).join(u',')));
+    QCOMPARE(fame.Unsaved(TProfileFile::Settings()), 1);
+
+    // Once the file can be written again, the next game writes it along with its own.
+    switch (trouble) {
+    case Trouble::Directory: QVERIFY(QDir(file).removeRecursively()); break;
+    case Trouble::ParentIsAFile: QVERIFY(QFile::remove(home.path() + QStringLiteral("/config"))); break;
+    case Trouble::Fifo: QVERIFY(QFile::remove(file)); break;
+    case Trouble::Unreadable:
+    case Trouble::ReadOnlyFile: QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner)); break;
+    case Trouble::DiskFull:
+    case Trouble::ReadOnlyDirectory: break;
+    }
+    rig.names = twoPlayers ? QStringList{"Red", "Blue"} : QStringList{"Again"};
+    QVERIFY(rig.PlayToGameOver(twoPlayers, Steps));
+    QCOMPARE(rig.failures.size(), 1);
+    const QStringList stored = StoredRanks(list);
+    const QStringList second = twoPlayers ? QStringList{QStringLiteral("Blue %1").arg(3 * Steps + 15000),
+                                                        QStringLiteral("Red %1").arg(3 * Steps), first}
+                                          : QStringList{QStringLiteral("Again %1").arg(3 * Steps), first};
+    const qsizetype at = stored.indexOf(second.first());
+    QVERIFY2(at >= 0 && stored.mid(at, second.size()) == second, qPrintable(stored.join(u',')));
+    QCOMPARE(fame.Unsaved(TProfileFile::Settings()), 0);
 }
 
 QTEST_MAIN(BadSettingsFiles)
