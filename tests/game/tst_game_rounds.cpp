@@ -582,7 +582,7 @@ void RoundsTest::soundSwitchThatCannotBeKeptIsReportedAndHolds()
     // A directory where the settings file should be: it cannot be written.
     QVERIFY(QDir(rig.home.path()).mkdir(QStringLiteral("zandrix2.ini")));
     rig.form.Sound1->trigger();
-    QCOMPARE(rig.failures, QStringList{QStringLiteral("Kann nicht nach zandrix2.ini schreiben")});
+    QCOMPARE(rig.failures, QStringList{QStringLiteral("Kann nicht nach %1 schreiben").arg(rig.home.settingsFile())});
     QVERIFY(!rig.form.Sound1->isChecked());
     rig.StartOnePlayer();
     rig.CrashRed();
