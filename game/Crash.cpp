@@ -86,18 +86,24 @@ void TGame::GameOver(QObject *Sender)
 void TGame::RecordScores(QObject *Sender)
 {
     // The applause plays while a name is asked for. A score that cannot be recorded is reported,
-    // and the game over still completes: the picture shows and the pointer comes back.
-    try {
-        if (!twoplayer) {
+    // and the game over still completes: the picture shows and the pointer comes back. Player 2
+    // is asked for a name even when player 1's score could not be written: the hall of fame keeps
+    // both until a write goes through.
+    if (!twoplayer) {
+        try {
             const PlayingSound applause(*this, Applause);
             Host().RecordOnePlayer(Sender, redscore);
-        } else {
-            for (TPlayer player : BothPlayers) {
-                const PlayingSound applause(*this, Applause);
-                Host().RecordTwoPlayers(Sender, QStringLiteral("Player %1").arg(Number(player)), Player(player).score);
-            }
+        } catch (...) {
+            ReportCurrentException();
         }
-    } catch (...) {
-        ReportCurrentException();
+        return;
+    }
+    for (TPlayer player : BothPlayers) {
+        try {
+            const PlayingSound applause(*this, Applause);
+            Host().RecordTwoPlayers(Sender, QStringLiteral("Player %1").arg(Number(player)), Player(player).score);
+        } catch (...) {
+            ReportCurrentException();
+        }
     }
 }
