@@ -5,11 +5,14 @@
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
 //                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
 //   zandrix2-bench --gamepad [--quick]     the game controllers' rows instead (GamepadBench.h)
-//   zandrix2-bench --computer [--rounds N]
+//   zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]
+//                  [--partner rusher]
 //
 // Offscreen unless --x11 (the display in $DISPLAY) or --platform is given. --computer plays the
-// computer opponent's tournament instead (N rounds per pairing, 200 by default; see
-// ComputerBench.h).
+// computer opponent's tournament instead (N rounds per pairing and colour, 200 by default; see
+// ComputerBench.h). --partners plays only the table against the sparring partners, --level and
+// --partner narrow that table to one level or one partner, for a quick look:
+//   zandrix2-bench --computer --partners --level hard --rounds 40
 
 #include "bench/Clocks.h"
 #include "bench/ComputerBench.h"
@@ -45,6 +48,7 @@ struct Options
     // The computer opponent's tournament instead of the timing rows; --rounds is then the number
     // of rounds per pairing.
     bool computer = false;
+    ComputerBenchOptions computerOptions;
     int starts = 5;
     // For finding what painting costs: the window paints nothing while the rows run.
     bool noRepaint = false;
@@ -77,7 +81,11 @@ std::vector<std::string> Split(const char *list)
                  "zandrix2-bench: %s\nusage: zandrix2-bench [--seconds S] [--rounds N] [--quick]\n"
                  "       [--intervals 1,11,51,101] [--drivers threaded,precise,coarse,bare] [--starts N]\n"
                  "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n"
-                 "       zandrix2-bench --computer [--rounds N]\n",
+                 "       zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]\n"
+                 "                      [--partner rusher]\n"
+                 "  --computer: the computer opponent's tournament, N rounds per pairing and colour (200)\n"
+                 "  --partners: only its table against the sparring partners; --level, --partner: only\n"
+                 "              that level or partner in that table\n",
                  problem);
     std::exit(2);
 }
@@ -132,6 +140,16 @@ Options Parse(int argc, char **argv)
                 Usage("--rounds wants 1 or more");
         } else if (argument == "--computer") {
             options.computer = true;
+        } else if (argument == "--partners") {
+            options.computerOptions.partnersOnly = true;
+        } else if (argument == "--level") {
+            options.computerOptions.level = ComputerLevelNamed(value());
+            if (!options.computerOptions.level)
+                Usage("levels are easy, normal and hard");
+        } else if (argument == "--partner") {
+            options.computerOptions.partner = SparringPartnerNamed(value());
+            if (!options.computerOptions.partner)
+                Usage("partners are rusher");
         } else if (argument == "--starts") {
             options.starts = std::atoi(value());
         } else if (argument == "--gamepad") {
@@ -190,8 +208,11 @@ int main(int argc, char *argv[])
         return RunFirstFrameChild(argc, argv, mainStart);
     if (options.gamepad)
         return RunGamepadBench(argc, argv, options.quick);
-    if (options.computer)
-        return RunComputerBench(argc, argv, options.roundsGiven ? options.rounds : 200);
+    if (options.computer) {
+        ComputerBenchOptions computer = options.computerOptions;
+        computer.rounds = options.roundsGiven ? options.rounds : 200;
+        return RunComputerBench(argc, argv, computer);
+    }
 
     RunConditions conditions;
     conditions.secondsPerRow = options.seconds;
