@@ -36,6 +36,15 @@ struct TLevelTraits
     std::uint16_t aloneInterval;
     std::uint16_t openInterval;
     std::uint16_t separatedInterval;
+    // What it does when the opponent rides faster than it means to while they can still meet: a
+    // slow cycle is boxed in before it can turn out of the box. -1 pays no heed, 0 keeps pace, 1
+    // rides a step faster.
+    int answerSpeed;
+    // Speed keys it presses at most in one tick, and how near (in pixels) the opponent's head has
+    // to be for it to ride flat out: both cycles start a round on the same pixel, and a fast
+    // opponent boxes in a slow cycle there before it has moved.
+    int speedKeys;
+    int closeQuarters;
 };
 
 inline const TLevelTraits &TraitsOf(TComputerLevel level)
@@ -56,7 +65,10 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .avoidOpponent = false,
                                        .aloneInterval = 51,
                                        .openInterval = 51,
-                                       .separatedInterval = 51};
+                                       .separatedInterval = 51,
+                                       .answerSpeed = -1,
+                                       .speedKeys = 0,
+                                       .closeQuarters = 0};
     // Normal: sees the whole field and reacts quickly, but plays for room, not for territory.
     static constexpr TLevelTraits Normal{.territory = false,
                                          .lookLimit = TFieldModel::CellCount,
@@ -72,7 +84,10 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                          .avoidOpponent = true,
                                          .aloneInterval = 41,
                                          .openInterval = 41,
-                                         .separatedInterval = 51};
+                                         .separatedInterval = 51,
+                                         .answerSpeed = 0,
+                                         .speedKeys = 1,
+                                         .closeQuarters = 0};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
     static constexpr TLevelTraits Hard{.territory = true,
                                        .lookLimit = TFieldModel::CellCount,
@@ -88,7 +103,10 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .avoidOpponent = true,
                                        .aloneInterval = 41,
                                        .openInterval = 21,
-                                       .separatedInterval = 101};
+                                       .separatedInterval = 101,
+                                       .answerSpeed = 1,
+                                       .speedKeys = 5,
+                                       .closeQuarters = 40};
     switch (level) {
     case TComputerLevel::Easy: return Easy;
     case TComputerLevel::Hard: return Hard;

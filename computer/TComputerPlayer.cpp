@@ -28,6 +28,15 @@ constexpr int BonusApproach = 12;
 // Cells a tick takes off the plan's looks, and the cells of a quick look.
 constexpr int PlanCellsPerTick = 700;
 constexpr int QuickReach = 160;
+// The first seconds of a round, in which near choices go one way or the other by the seed, so that
+// no two rounds open alike; and how near a choice has to be (in score) for that.
+constexpr int OpeningMs = 6000;
+constexpr int OpeningLeeway = 8 * CellScore;
+// How long after the start of a round it rides flat out away from the opponent's head.
+constexpr int StartDash = 300;
+// The first choices of a round, on a field still nearly empty, are freer still.
+constexpr int FreeChoices = 5;
+constexpr int FreeChoiceLeeway = 40 * CellScore;
 
 std::uint32_t TrailColour(TPlayer player)
 {
@@ -90,6 +99,8 @@ void TComputerPlayer::NewRound()
     jetThought = -1;
     walledOff = false;
     roomAhead = 0;
+    roundMs = 0;
+    freeChoices = FreeChoices;
 }
 
 bool TComputerPlayer::Chance(double share)
@@ -106,6 +117,7 @@ TPilotActions TComputerPlayer::Decide(const TFieldSurface &field, const TCycleSi
 {
     const TView view{field, own, other, {own.x, own.y}, {other.x, other.y}};
     Observe(view);
+    roundMs = std::min(roundMs + own.interval, OpeningMs);
 
     TJump jump;
     const std::uint8_t heading = Steer(view, jump);
@@ -121,10 +133,16 @@ TPilotActions TComputerPlayer::Decide(const TFieldSurface &field, const TCycleSi
         return actions;
     }
     const std::uint16_t aim = AimedInterval(view);
-    if (aim < own.interval && own.interval >= Rules::FasterFrom)
-        actions.Add(TPlayerAction::Faster);
-    else if (aim > own.interval && own.interval <= Rules::SlowerUpTo)
-        actions.Add(TPlayerAction::Slower);
+    std::uint16_t interval = own.interval;
+    for (int key = 0; key < std::max(traits.speedKeys, 1); ++key) {
+        if (aim < interval && interval >= Rules::FasterFrom) {
+            actions.Add(TPlayerAction::Faster);
+            interval = static_cast<std::uint16_t>(interval - Rules::SpeedStep);
+        } else if (aim > interval && interval <= Rules::SlowerUpTo) {
+            actions.Add(TPlayerAction::Slower);
+            interval = static_cast<std::uint16_t>(interval + Rules::SpeedStep);
+        }
+    }
     AddTurns(actions, own.dir, heading);
     return actions;
 }
@@ -353,6 +371,8 @@ bool TComputerPlayer::ChooseTarget(const TView &view)
         }
         if (route.first == heading)
             candidate.score += StraightOn;
+        if (roundMs < OpeningMs)
+            candidate.score += Below(freeChoices > 0 ? FreeChoiceLeeway : OpeningLeeway);
         straightLegal = straightLegal || route.first == heading;
         legal[legalCount++] = {candidate, route};
     }
@@ -374,6 +394,7 @@ bool TComputerPlayer::ChooseTarget(const TView &view)
     } else if (legalCount > 1 && Chance(traits.secondBest)) {
         chosen = 1;
     }
+    freeChoices = std::max(freeChoices - 1, 0);
     const TLegal &choice = legal[chosen];
     if (choice.candidate.outlook.space <= TightCells && legal[0].candidate.outlook.space <= TightCells)
         return false;
@@ -477,8 +498,17 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
         return traits.aloneInterval;
     if (walledOff)
         return traits.separatedInterval;
+    // Head to head, as every round begins: flat out until there is room between them.
+    if (roundMs < StartDash && Steps(view.head, view.rival) < traits.closeQuarters)
+        return 1;
     // The open field is where speed pays: it claims territory. Close to the opponent's head or
     // in a narrow place it only shortens the time to react.
     const bool open = roomAhead >= 64 && Steps(view.head, view.rival) > 96;
-    return open ? traits.openInterval : Rules::StartInterval;
+    const std::uint16_t aim = open ? traits.openInterval : Rules::StartInterval;
+    // A faster opponent cuts in front and closes a box around a slow cycle before it can turn out
+    // of it: keep pace, or better.
+    if (traits.answerSpeed < 0 || view.other.interval >= aim)
+        return aim;
+    const int answer = view.other.interval - traits.answerSpeed * Rules::SpeedStep;
+    return static_cast<std::uint16_t>(std::max<int>(answer, 1));
 }

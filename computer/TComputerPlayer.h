@@ -115,4 +115,8 @@ private:
     int lateTicks = 0;
     // Whether it thought of its jets in this tight spot (rolled once per spot, not per tick).
     int jetThought = -1;
+    // Game milliseconds of its own steps since the round began, counted up to the opening's end.
+    int roundMs = 0;
+    // Choices left of those at the very start of a round, which the seed sways most.
+    int freeChoices = 0;
 };

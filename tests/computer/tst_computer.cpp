@@ -117,6 +117,7 @@ private slots:
     void jetOnlyWhenBoxedIn_data();
     void jetOnlyWhenBoxedIn();
     void sameSeedSameDecisions();
+    void openingsVaryWithTheSeed();
     void hardBeatsEasy();
     void gameAgainstTheComputerReplays();
     void fasterGoesThroughTheKeys();
@@ -239,6 +240,25 @@ void ComputerTest::sameSeedSameDecisions()
             situation.red.dir = move.dir;
             situation.field.SetPixel(move.landing.x(), move.landing.y(), FieldColour::Red);
         }
+    }
+}
+
+// Twenty seeds, twenty ways through the first five seconds of a round, at every level: a player
+// cannot learn one opening by heart.
+void ComputerTest::openingsVaryWithTheSeed()
+{
+    for (Level level : {Level::Easy, Level::Normal, Level::Hard}) {
+        QSet<QString> openings;
+        for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+            GameRig rig;
+            rig.game.setPilot(TPlayer::Blue, std::make_unique<TComputerPlayer>(level, seed));
+            rig.StartTwoPlayers();
+            // Red rides straight on, the same in every round.
+            rig.clock->Run(5000);
+            openings.insert(rig.FieldChecksum());
+        }
+        QVERIFY2(openings.size() == 20,
+                 qPrintable(QStringLiteral("level %1: %2 openings").arg(int(level)).arg(openings.size())));
     }
 }
 
