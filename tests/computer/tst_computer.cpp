@@ -116,6 +116,8 @@ private slots:
     void noMoveIntoAWall();
     void jetOnlyWhenBoxedIn_data();
     void jetOnlyWhenBoxedIn();
+    void closingBoxIsLeftAtSpeed_data();
+    void closingBoxIsLeftAtSpeed();
     void sameSeedSameDecisions();
     void openingsVaryWithTheSeed();
     void hardBeatsEasy();
@@ -218,6 +220,40 @@ void ComputerTest::jetOnlyWhenBoxedIn()
     QCOMPARE(std::count(actions.begin(), actions.end(), TPlayerAction::Jump) > 0, jumps);
     if (jumps)
         QVERIFY(Free(situation.field, Carry(actions, situation.red).landing));
+}
+
+// A corridor whose open end a fast opponent is about to close: a level that reads speed rides out
+// faster, with its jets kept, since the way out is still open; Easy never touches the speed keys.
+void ComputerTest::closingBoxIsLeftAtSpeed_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("opponentInterval");
+    QTest::addColumn<bool>("faster");
+    QTest::newRow("hard, opponent flat out") << int(Level::Hard) << 1 << true;
+    QTest::newRow("hard, opponent at 21 ms") << int(Level::Hard) << 21 << true;
+    QTest::newRow("normal, opponent flat out") << int(Level::Normal) << 1 << true;
+    QTest::newRow("easy, opponent flat out") << int(Level::Easy) << 1 << false;
+}
+
+void ComputerTest::closingBoxIsLeftAtSpeed()
+{
+    QFETCH(int, level);
+    QFETCH(int, opponentInterval);
+    QFETCH(bool, faster);
+    // Walls above and below, closed behind; open on the right, where blue heads down across the
+    // opening.
+    Situation situation(QPoint(300, 300), 7,
+                        {QRect(250, 290, 100, 1), QRect(250, 310, 100, 1), QRect(250, 290, 1, 21)});
+    situation.blue.x = 360;
+    situation.blue.y = 270;
+    situation.blue.dir = 5;
+    situation.blue.interval = static_cast<std::uint16_t>(opponentInterval);
+    TComputerPlayer pilot(Level(level), 3);
+    const TPilotActions actions = pilot.Decide(situation.field, situation.red, situation.blue);
+    QCOMPARE(std::count(actions.begin(), actions.end(), TPlayerAction::Faster) > 0, faster);
+    const Move move = Carry(actions, situation.red);
+    QVERIFY(!move.jumped);
+    QVERIFY(Free(situation.field, move.landing));
 }
 
 // Two pilots with one seed, shown the same field and sights tick after tick, act alike; the
