@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <memory>
@@ -32,6 +33,10 @@ public:
     bool RunNext(std::int64_t until);
     // Delivers every tick due within the next `milliseconds`.
     void Run(std::int64_t milliseconds);
+    // Moves the time on without delivering anything, as while a blocking window is open (the
+    // game stops its cycles' clocks for the crash window); a tick that falls due meanwhile comes
+    // as soon as the clock runs again. Also from inside a tick.
+    void Pass(std::int64_t milliseconds) { now += std::max<std::int64_t>(milliseconds, 0); }
 
 private:
     class Cycle;

@@ -59,6 +59,9 @@ void MovementTest::drivenClockTicksAsTheTimersWould_data()
                                        << "";
     QTest::newRow("a wait run out while off ticks when on") << "on red; run 10; off red; run 100; on red; run 0"
                                                             << "red@110";
+    QTest::newRow("a blocking window's time, passed in a tick, runs out the other clock's wait")
+        << "on red; on blue; tick: pass 1000; run 60; run 0"
+        << "red@51 blue@1051";
     QTest::newRow("the next wait counts from the handler, at the new interval")
         << "on red; tick: interval red 11; run 80"
         << "red@51 red@62 red@73";
@@ -93,6 +96,8 @@ void MovementTest::drivenClockTicksAsTheTimersWould()
         const QString &verb = words.at(0);
         if (verb == u"run")
             return clock.Run(words.at(1).toInt());
+        if (verb == u"pass")
+            return clock.Pass(words.at(1).toInt());
         const TClock which = clockNamed(words.at(1));
         if (verb == u"on" || verb == u"off")
             clock.Movement(which).setEnabled(verb == u"on");
