@@ -62,7 +62,7 @@ public:
         const int speed = SpeedPresses(own.interval, TopSpeed);
         Steps steps(field, own, rightFirst);
         steps.Measure(memory, head, RoomCap);
-        if (decisions % AreaEvery == 1)
+        if (area < 0 || decisions % AreaEvery == 1)
             area = memory.Area(head, TrapRoomMost + 1);
         sinceSeal += own.interval;
         ++decisionsSinceSeal;
@@ -76,8 +76,10 @@ public:
         const int room = step ? (step->room.parts ? step->room.size : area) : 0;
         if (room < trapRoom)
             if (const std::optional<Jump> jump = BestJump(field, memory, own, 4 * trapRoom);
-                jump && jump->room > 2 * room + 20)
+                jump && jump->room > 2 * room + 20) {
+                area = -1;
                 return Press(*jump);
+            }
         return Press(step ? step->turns : 0, speed);
     }
 
