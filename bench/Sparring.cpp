@@ -8,6 +8,8 @@ std::string_view Name(TSparringPartner partner)
 {
     switch (partner) {
     case TSparringPartner::Rusher: return "Rusher";
+    case TSparringPartner::Territory: return "Territory";
+    case TSparringPartner::Hugger: return "Hugger";
     }
     return "?";
 }
@@ -30,6 +32,8 @@ std::unique_ptr<TPilot> MakeSparringPartner(TSparringPartner partner, std::uint3
 {
     switch (partner) {
     case TSparringPartner::Rusher: return MakeRusher(seed);
+    case TSparringPartner::Territory: return MakeTerritoryPlayer(seed);
+    case TSparringPartner::Hugger: return MakeWallHugger(seed);
     }
     return nullptr;
 }

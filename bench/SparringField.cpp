@@ -86,7 +86,7 @@ bool OpenNow(const TFieldSurface &field, Spot spot)
 
 FieldMemory::FieldMemory()
     : walls(static_cast<std::size_t>(Stride * (Height + 2)), 1)
-    , cellWalls(static_cast<std::size_t>(CellsWide * CellsHigh), 0)
+    , cellWalls(static_cast<std::size_t>(CellStride * (CellsHigh + 2)), BlockedCell)
     , stamps(walls.size(), 0)
     , owners(walls.size(), 0)
 {
@@ -100,7 +100,7 @@ void FieldMemory::Set(Spot spot, bool wall)
     if ((pixel != 0) == wall)
         return;
     pixel = wall ? 1 : 0;
-    std::uint16_t &count = cellWalls.at(static_cast<std::size_t>((spot.y / Cell) * CellsWide + spot.x / Cell));
+    std::uint16_t &count = cellWalls.at(CellIndex(spot.x / Cell, spot.y / Cell));
     count = static_cast<std::uint16_t>(wall ? count + 1 : count - 1);
 }
 
@@ -136,7 +136,8 @@ void FieldMemory::Forget()
     // A round begins on a clear field.
     for (int y = 0; y < Height; ++y)
         std::fill_n(walls.begin() + static_cast<std::ptrdiff_t>(Index({0, y})), Width, std::uint8_t{0});
-    std::fill(cellWalls.begin(), cellWalls.end(), std::uint16_t{0});
+    for (int cy = 0; cy < CellsHigh; ++cy)
+        std::fill_n(cellWalls.begin() + static_cast<std::ptrdiff_t>(CellIndex(0, cy)), CellsWide, std::uint16_t{0});
     seenOther = false;
     nextRow = 0;
 }
@@ -360,7 +361,7 @@ bool FieldMemory::CellBlocked(int cx, int cy) const
 {
     if (cx < 0 || cy < 0 || cx >= CellsWide || cy >= CellsHigh)
         return true;
-    return cellWalls.at(static_cast<std::size_t>(cy * CellsWide + cx)) >= 2;
+    return cellWalls.at(CellIndex(cx, cy)) >= BlockedCell;
 }
 
 Steps::Steps(const TFieldSurface &field, const TCycleSight &own, bool rightFirst)

@@ -68,9 +68,13 @@ struct Room
 class FieldMemory
 {
 public:
-    static constexpr int Cell = 5;
+    // The coarse cells, with a border of blocked cells around them: cell (cx, cy) is at
+    // CellIndex(cx, cy) of Cells(), its neighbours CellStride apart by rows.
+    static constexpr int Cell = 10;
     static constexpr int CellsWide = (Width + Cell - 1) / Cell;
     static constexpr int CellsHigh = (Height + Cell - 1) / Cell;
+    static constexpr int CellStride = CellsWide + 2;
+    static std::size_t CellIndex(int cx, int cy) { return static_cast<std::size_t>((cy + 1) * CellStride + cx + 1); }
 
     FieldMemory();
 
@@ -92,7 +96,10 @@ public:
     Room RoomAfter(Spot head, Spot landing, int cap);
 
     // A coarse cell is blocked when at least two of its pixels are walls.
+    static constexpr std::uint16_t BlockedCell = 2;
     bool CellBlocked(int cx, int cy) const;
+    // The walls in each cell, by CellIndex; the border's count as blocked.
+    const std::vector<std::uint16_t> &Cells() const { return cellWalls; }
 
 private:
     static constexpr int Stride = Width + 2;

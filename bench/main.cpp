@@ -6,7 +6,7 @@
 //                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
 //   zandrix2-bench --gamepad [--quick]     the game controllers' rows instead (GamepadBench.h)
 //   zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]
-//                  [--partner rusher]
+//                  [--partner rusher|territory|hugger]
 //
 // Offscreen unless --x11 (the display in $DISPLAY) or --platform is given. --computer plays the
 // computer opponent's tournament instead (N rounds per pairing and colour, 200 by default; see
@@ -82,7 +82,7 @@ std::vector<std::string> Split(const char *list)
                  "       [--intervals 1,11,51,101] [--drivers threaded,precise,coarse,bare] [--starts N]\n"
                  "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n"
                  "       zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]\n"
-                 "                      [--partner rusher]\n"
+                 "                      [--partner rusher|territory|hugger]\n"
                  "  --computer: the computer opponent's tournament, N rounds per pairing and colour (200)\n"
                  "  --partners: only its table against the sparring partners; --level, --partner: only\n"
                  "              that level or partner in that table\n",
@@ -149,7 +149,7 @@ Options Parse(int argc, char **argv)
         } else if (argument == "--partner") {
             options.computerOptions.partner = SparringPartnerNamed(value());
             if (!options.computerOptions.partner)
-                Usage("partners are rusher");
+                Usage("partners are rusher, territory and hugger");
         } else if (argument == "--starts") {
             options.starts = std::atoi(value());
         } else if (argument == "--gamepad") {
