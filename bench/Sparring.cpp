@@ -1,5 +1,7 @@
 #include "bench/Sparring.h"
 
+#include "platform/FailureReport.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -28,7 +30,33 @@ std::optional<TSparringPartner> SparringPartnerNamed(std::string_view name)
     return std::nullopt;
 }
 
-std::unique_ptr<TPilot> MakeSparringPartner(TSparringPartner partner, std::uint32_t seed)
+namespace {
+
+// The game asks a pilot from its tick handler: a partner's failure is reported there and the
+// cycle rides on without keys, as the failure must not travel back into the game.
+class Guarded final : public TPilot
+{
+public:
+    explicit Guarded(std::unique_ptr<TPilot> partner)
+        : pilot(std::move(partner))
+    {
+    }
+    void NewRound() override
+    {
+        RunReporting([this] { pilot->NewRound(); });
+    }
+    TPilotActions Decide(const TFieldSurface &field, const TCycleSight &own, const TCycleSight &other) override
+    {
+        TPilotActions actions;
+        RunReporting([&] { actions = pilot->Decide(field, own, other); });
+        return actions;
+    }
+
+private:
+    std::unique_ptr<TPilot> pilot;
+};
+
+std::unique_ptr<TPilot> Make(TSparringPartner partner, std::uint32_t seed)
 {
     switch (partner) {
     case TSparringPartner::Rusher: return MakeRusher(seed);
@@ -36,4 +64,12 @@ std::unique_ptr<TPilot> MakeSparringPartner(TSparringPartner partner, std::uint3
     case TSparringPartner::Hugger: return MakeWallHugger(seed);
     }
     return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<TPilot> MakeSparringPartner(TSparringPartner partner, std::uint32_t seed)
+{
+    std::unique_ptr<TPilot> pilot = Make(partner, seed);
+    return pilot ? std::make_unique<Guarded>(std::move(pilot)) : nullptr;
 }
