@@ -47,17 +47,34 @@ const char *Name(TComputerLevel level)
     return "?";
 }
 
-// Shows nothing, records nothing, binds no keys: the game's blocking windows never open.
+// How long a crash window stays open, as a player reads it and presses Enter. The game stops the
+// cycles' clocks for it, but the time passes: the wait of the cycle that did not crash runs out
+// meanwhile, and that cycle moves first in the next round, as in the program.
+constexpr std::int64_t CrashWindowMs = 1500;
+
+// Shows nothing, records nothing, binds no keys: the game's blocking windows never open; a crash
+// window only lets its time pass on the game's clock.
 class QuietHost final : public TGameHost
 {
 public:
-    void ShowCrash(QObject *, const QString &) override {}
+    explicit QuietHost(TDrivenTicks *&gameClock)
+        : clock(gameClock)
+    {
+    }
+    void ShowCrash(QObject *, const QString &) override
+    {
+        if (clock)
+            clock->Pass(CrashWindowMs);
+    }
     void RecordOnePlayer(QObject *, std::int32_t) override {}
     void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
     QStringList ReadBindings() override { return QStringList(10); }
     TComputerLevel ReadComputerLevel() override { return TComputerLevel::Normal; }
     bool ReadSoundOn() override { return false; }
     void WriteSoundOn(bool) override {}
+
+private:
+    TDrivenTicks *&clock;
 };
 
 class Silence final : public TMediaCommands
@@ -203,7 +220,7 @@ public:
     void StartGame(bool twoPlayers, std::uint32_t seed, std::unique_ptr<TPilot> red, std::unique_ptr<TPilot> blue)
     {
         TGameParts parts;
-        parts.host = std::make_unique<QuietHost>();
+        parts.host = std::make_unique<QuietHost>(clock);
         parts.media = std::make_unique<Silence>();
         auto ticks = std::make_unique<TDrivenTicks>();
         clock = ticks.get();
@@ -224,7 +241,8 @@ public:
         const std::uint8_t blue = game->bluelives;
         while (clock->RunNext(start + capMs))
             if (game->redlives != red || game->bluelives != blue)
-                return {game->redlives != red ? 1 : 2, static_cast<double>(clock->Now() - start) / 1000.0};
+                return {game->redlives != red ? 1 : 2,
+                        static_cast<double>(clock->Now() - CrashWindowMs - start) / 1000.0};
         // Red's cycle, steered by nobody for one tick, runs off the field.
         std::unique_ptr<TPilot> pilot = game->setPilot(TPlayer::Red, nullptr);
         game->redx = OffTheField;
