@@ -403,7 +403,10 @@ bool TComputerPlayer::ChooseTarget(const TView &view)
     targetIsBonus = false;
     target = TFieldModel::NodeOf(choice.candidate.cell);
     diagonalFirst = choice.route.diagonalFirst;
-    walledOff = view.other.inPlay && traits.territory && !choice.candidate.outlook.connected;
+    // Heads a cell or two apart (as at the start of every round) are never walled off from each
+    // other, whatever the cells say: the cell between them is the other's head.
+    walledOff = view.other.inPlay && traits.territory && !choice.candidate.outlook.connected
+                && Steps(view.head, view.rival) > 2 * Cell;
     roomAhead = choice.candidate.outlook.space;
     StartPlan(choice.candidate.cell, choice.route.last);
     // A forced turn (straight on is closed) that comes late.
@@ -496,11 +499,11 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
 {
     if (!view.other.inPlay)
         return traits.aloneInterval;
-    if (walledOff)
-        return traits.separatedInterval;
     // Head to head, as every round begins: flat out until there is room between them.
     if (roundMs < StartDash && Steps(view.head, view.rival) < traits.closeQuarters)
         return 1;
+    if (walledOff)
+        return traits.separatedInterval;
     // The open field is where speed pays: it claims territory. Close to the opponent's head or
     // in a narrow place it only shortens the time to react.
     const bool open = roomAhead >= 64 && Steps(view.head, view.rival) > 96;
