@@ -206,7 +206,8 @@ scenario_computer() {
     E2E_MENU=$(e2e_menu_height)
     local main=$E2E_WINDOW
     e2e_key F3
-    e2e_check "F3 starts a game: the blue trail turns by itself" e2e_eventually 8 blue_has_turned
+    # (Straight on, the blue cycle would meet the edge after some 10 s: it turns before.)
+    e2e_check "F3 starts a game: the blue trail turns by itself" e2e_eventually 12 blue_has_turned
     shot computer
     local crash title red_crashes=0 named_right=true
     for _ in 1 2 3 4 5 6; do
