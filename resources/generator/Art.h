@@ -16,6 +16,10 @@ QImage cycleStrip();              // 600 x 9, ten 60 x 9 cells of three cycles
 
 // 92 x 552; the second plate carries the given name ("PLAYER 2", or "COMPUTER" against the computer)
 QImage sidePanel(const QString &secondName);
+// 92 x 208: the panel's lower part from ReplayPanelTop down while a replay is watched, a plate with
+// wells for the round, the time and the speed, a groove for the position and a window for messages
+inline constexpr int ReplayPanelTop = 344;
+QImage replayPanel();
 QImage gameOverPicture(); // 603 x 452
 // 603 x 72, transparent around the title: who won, shown over the lower part of the game-over picture
 QImage winnerBanner(const QString &title);

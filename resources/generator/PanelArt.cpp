@@ -261,6 +261,30 @@ void emblemPlate(QImage &image, QRect r)
     }
 }
 
+// The plate that takes the emblem's place while a replay is watched: what is shown (round, game
+// time, speed), the groove of the position, and a window for the crash message. The values are
+// drawn over the wells by the program.
+void replayPlate(QImage &image, QRect r)
+{
+    const AccentColours a = accentColours(Accent::Orange);
+    plate(image, r, 0xC0FFEE04);
+    namePlate(image, QRect(17, r.top() + 6, 58, 13), QStringLiteral("REPLAY"), a);
+    struct Well
+    {
+        const char *caption;
+        int top;
+    };
+    for (const Well w : {Well{"ROUND", r.top() + 33}, Well{"TIME", r.top() + 62}, Well{"SPEED", r.top() + 91}}) {
+        const QRect place(12, w.top, 67, 16);
+        caption(image, QLatin1String(w.caption), place.center().x() + 1, place.top() - 6, place.left() + 1,
+                place.right() - 1, a);
+        well(image, place, a);
+    }
+    // The groove of the position, and the window for the crash message below it.
+    well(image, QRect(9, r.top() + 115, 74, 8), a);
+    well(image, QRect(9, r.top() + 129, 74, r.height() - 137), a);
+}
+
 } // namespace
 
 QImage sidePanel(const QString &secondName)
@@ -279,6 +303,20 @@ QImage sidePanel(const QString &secondName)
     playerPlate(image, QRect(3, 179, 86, 162), PlayerLayout{216}, secondName, accentColours(Accent::Cyan), 0xC0FFEE02);
     emblemPlate(image, QRect(3, 347, 86, 202));
     return image;
+}
+
+QImage replayPanel()
+{
+    // The side panel's lower part, from the seam between the plates down.
+    QImage whole = canvas(kWidth, kHeight, Qt::black);
+    brushedMetal(whole, whole.rect(), QColor(34, 36, 44), 0xC0FFEE00);
+    for (int y = 0; y < kHeight; ++y) {
+        whole.setPixelColor(0, y, QColor(6, 6, 8));
+        whole.setPixelColor(1, y, QColor(120, 126, 146));
+        whole.setPixelColor(kWidth - 1, y, QColor(6, 6, 8));
+    }
+    replayPlate(whole, QRect(3, 347, 86, 202));
+    return whole.copy(0, ReplayPanelTop, kWidth, kHeight - ReplayPanelTop);
 }
 
 } // namespace art

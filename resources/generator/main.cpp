@@ -56,6 +56,7 @@ int main(int argc, char *argv[])
         writePng(pictures + "cycles.png", art::cycleStrip());
         writePng(pictures + "panel.png", art::sidePanel(QStringLiteral("PLAYER 2")));
         writePng(pictures + "panel-computer.png", art::sidePanel(QStringLiteral("COMPUTER")));
+        writePng(pictures + "replay-panel.png", art::replayPanel());
         writePng(pictures + "gameover.png", art::gameOverPicture());
         writePng(pictures + "winner-player.png", art::winnerBanner(QStringLiteral("PLAYER 1 WINS")), true);
         writePng(pictures + "winner-computer.png", art::winnerBanner(QStringLiteral("COMPUTER WINS")), true);
