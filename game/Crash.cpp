@@ -11,6 +11,7 @@ constexpr const char *Applause = "applaus.wav";
 
 void TGame::crashed(QObject *Sender, const QString &msg)
 {
+    Tell({.kind = TGameEvent::Kind::CrashShown, .text = msg});
     Host().ShowCrash(Sender, msg);
 }
 

@@ -42,6 +42,13 @@ void TFieldElement::setVisible(bool on)
         Changing([&] { visible = on; });
 }
 
+void TFieldElement::CopyLook(const TFieldElement &other)
+{
+    visible = other.visible;
+    left = other.left;
+    top = other.top;
+}
+
 void TFieldElement::setLeft(int x)
 {
     if (x != left)
@@ -69,20 +76,80 @@ QFont TFieldLabel::Font()
     return font;
 }
 
+TLabelMask TFieldLabel::TextMask(const QString &text)
+{
+    const QFontMetrics metrics(Font());
+    const QSize size(std::clamp(metrics.horizontalAdvance(text), 0, TFieldSurface::Width),
+                     std::clamp(metrics.height(), 0, TFieldSurface::Height));
+    if (text.isEmpty() || size.isEmpty())
+        return {};
+    // Drawn as the label draws it, white on black: every pixel the text sets is part of the mask.
+    QImage drawn(size, QImage::Format_RGB32);
+    drawn.fill(Qt::black);
+    {
+        QPainter painter(&drawn);
+        painter.setFont(Font());
+        painter.setPen(Qt::white);
+        painter.drawText(0, metrics.ascent(), text);
+    }
+    TLabelMask mask{static_cast<std::uint16_t>(size.width()), static_cast<std::uint16_t>(size.height()),
+                    QByteArray(TLabelMask::Bytes(size.width(), size.height()), '\0')};
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            if (drawn.pixel(x, y) != qRgb(0, 0, 0)) {
+                const qsizetype bit = qsizetype(y) * size.width() + x;
+                mask.bits[bit / 8] = static_cast<char>(mask.bits.at(bit / 8) | 1 << (bit % 8));
+            }
+    return mask;
+}
+
 void TFieldLabel::setCaption(const QString &text)
 {
-    if (text != caption)
-        Changing([&] { caption = text; });
+    setCaption(text, {});
+}
+
+void TFieldLabel::setCaption(const QString &text, const TLabelMask &pixels)
+{
+    if (text == caption && pixels == mask)
+        return;
+    Changing([&] {
+        caption = text;
+        mask = pixels;
+        maskImage = QImage();
+        if (mask.IsNull() || mask.bits.size() < TLabelMask::Bytes(mask.width, mask.height))
+            return;
+        maskImage = QImage(mask.width, mask.height, QImage::Format_ARGB32);
+        maskImage.fill(Qt::transparent);
+        for (int y = 0; y < mask.height; ++y)
+            for (int x = 0; x < mask.width; ++x)
+                if (mask.At(x, y))
+                    maskImage.setPixel(x, y, ToRgb(colour));
+    });
+}
+
+void TFieldLabel::CopyLook(const TFieldLabel &other)
+{
+    TFieldElement::CopyLook(other);
+    caption = other.caption;
+    mask = other.mask;
+    maskImage = other.maskImage;
 }
 
 QRect TFieldLabel::Bounds() const
 {
+    if (!maskImage.isNull())
+        return {QPoint(Left(), Top()), maskImage.size()};
     const QFontMetrics metrics(Font());
     return {Left(), Top(), metrics.horizontalAdvance(caption), metrics.height()};
 }
 
 void TFieldLabel::Draw(QPainter &painter) const
 {
+    if (!maskImage.isNull()) {
+        // Every pixel is opaque or fully transparent: the mask's pixels come out exact.
+        painter.drawImage(Left(), Top(), maskImage);
+        return;
+    }
     if (caption.isEmpty())
         return;
     painter.setFont(Font());
@@ -107,10 +174,22 @@ void TFieldPicture::Draw(QPainter &painter) const
     painter.drawImage(Left(), Top(), picture);
 }
 
+void TFieldPicture::CopyLook(const TFieldPicture &other)
+{
+    TFieldElement::CopyLook(other);
+    picture = other.picture;
+}
+
 TFieldSurface::TFieldSurface()
     : image(Width, Height, QImage::Format_RGB32)
 {
     image.fill(Qt::black);
+}
+
+void TFieldSurface::CopyPixels(const TFieldSurface &other)
+{
+    image = other.image;
+    Changed(image.rect());
 }
 
 std::uint32_t TFieldSurface::GetPixel(int x, int y) const

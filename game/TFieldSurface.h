@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/TGameEvent.h"
+
 #include <QFont>
 #include <QImage>
 #include <QRect>
@@ -48,6 +50,10 @@ public:
     virtual void Draw(QPainter &painter) const = 0;
 
 protected:
+    // Takes the other element's place and visibility without repainting anything: the surface's
+    // pixels are copied along with it.
+    void CopyLook(const TFieldElement &other);
+
     // Runs a change of the element and repaints what it covered before and covers after.
     template <typename Change> void Changing(Change change);
 
@@ -59,7 +65,9 @@ private:
 };
 
 // A label with transparent background, sized to its text. The text is drawn without
-// antialiasing, so each pixel is exactly the label's colour or what lay beneath.
+// antialiasing, so each pixel is exactly the label's colour or what lay beneath. Given a mask (the
+// pixels of a text as drawn once, kept in a replay), it shows the mask's pixels instead, at the
+// mask's size.
 class TFieldLabel : public TFieldElement
 {
 public:
@@ -67,14 +75,24 @@ public:
 
     const QString &Caption() const { return caption; }
     void setCaption(const QString &text);
+    // The caption with the pixels it shows; a null mask draws the text.
+    void setCaption(const QString &text, const TLabelMask &pixels);
+    const TLabelMask &Mask() const { return mask; }
     QRect Bounds() const override;
     void Draw(QPainter &painter) const override;
+    // Place, visibility, caption and mask of the other label, without repainting.
+    void CopyLook(const TFieldLabel &other);
 
     // The game's label font: the window font at a character height of 13 pixels.
     static QFont Font();
+    // The pixels a label shows for a text, as a mask of the label's size.
+    static TLabelMask TextMask(const QString &text);
 
 private:
     QString caption;
+    TLabelMask mask;
+    // The mask's pixels in the label's colour, transparent elsewhere.
+    QImage maskImage;
     std::uint32_t colour;
 };
 
@@ -85,6 +103,8 @@ public:
     TFieldPicture(TFieldSurface &surface, QImage picture, bool visible);
     QRect Bounds() const override;
     void Draw(QPainter &painter) const override;
+    // Place, visibility and picture of the other one, without repainting.
+    void CopyLook(const TFieldPicture &other);
 
 private:
     QImage picture;
@@ -101,6 +121,12 @@ public:
     static constexpr int Height = 553;
 
     TFieldSurface();
+    // Elements belong to one surface: a copy would draw another's.
+    TFieldSurface(const TFieldSurface &) = delete;
+    TFieldSurface &operator=(const TFieldSurface &) = delete;
+
+    // Takes the other surface's pixels (not its elements nor its listener) and tells of the change.
+    void CopyPixels(const TFieldSurface &other);
 
     std::uint32_t GetPixel(int x, int y) const;
     void SetPixel(int x, int y, std::uint32_t colour);

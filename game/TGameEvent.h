@@ -2,6 +2,7 @@
 
 #include "game/TPlayer.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -38,6 +39,25 @@ struct TCycleState
     bool operator==(const TCycleState &) const = default;
 };
 
+// The pixels of a bonus label as a 1-bit mask: width x height bits row by row, bit i in byte i / 8
+// at (i % 8), set where the label shows its colour. A replay keeps these rather than the text, so
+// that a later font cannot change an old game.
+struct TLabelMask
+{
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    QByteArray bits{};
+
+    static constexpr qsizetype Bytes(int width, int height) { return (qsizetype(width) * height + 7) / 8; }
+    bool IsNull() const { return width == 0 || height == 0; }
+    bool At(int x, int y) const
+    {
+        const qsizetype bit = qsizetype(y) * width + x;
+        return (static_cast<unsigned char>(bits.at(bit / 8)) >> (bit % 8) & 1u) != 0;
+    }
+    bool operator==(const TLabelMask &) const = default;
+};
+
 // One thing that happened in the game, as anyone watching can see it. The game tells these in
 // the order they happen; from them alone the field, the bonus labels and every value of the side
 // panel can be rebuilt exactly. Only the fields that an event's kind names are set.
@@ -57,7 +77,8 @@ public:
         Jump,    // the cycle leapt, and spent a jet
         Score,   // the points for the opponent's crash
         Lives,   // a cycle lost
-        // The bonus label shows text (a bonus of kind `bonus`) with its top left at x, y.
+        // The bonus label shows text (a bonus of kind `bonus`) with its top left at x, y; in a replay
+        // also its pixels (mask), which are then drawn instead of the text.
         BonusShown,
         // The bonus label was wiped off where it stood (x, y): collected by player (collected, and
         // cycle is the collector's after it) or lost at the end of the round.
@@ -68,6 +89,7 @@ public:
         RoundEnd,      // checksum of the field as the round ended (before it is cleared)
         GameEnd,       // mode of the game that ended, and its winner (player): the one with cycles left
         State,         // the round's state is now state
+        CrashShown,    // the crash window opens with text as its caption
     };
     Q_ENUM(Kind)
 
@@ -90,4 +112,7 @@ public:
     std::uint64_t checksum = 0;
     TRoundState state = TRoundState::Idle;
     TGameMode mode = TGameMode::OnePlayer;
+    TLabelMask mask{};
+
+    bool operator==(const TGameEvent &) const = default;
 };

@@ -7,6 +7,9 @@ void TGameMirror::Apply(const TGameEvent &event)
         cycles.at(Index(event.player)) = event.cycle;
     switch (event.kind) {
     case Kind::RoundStart:
+        crashText.clear();
+        mode = event.mode;
+        break;
     case Kind::GameEnd: mode = event.mode; break;
     case Kind::Step:
         playfield.field.SetPixel(event.cycle.x, event.cycle.y,
@@ -14,7 +17,7 @@ void TGameMirror::Apply(const TGameEvent &event)
         break;
     case Kind::BonusShown:
         bonuskind = event.bonus;
-        playfield.ShowBonus(event.x, event.y, event.text);
+        playfield.ShowBonus(event.x, event.y, event.text, event.mask);
         break;
     case Kind::BonusErased: playfield.EraseBonus(event.x, event.y); break;
     case Kind::Panel: {
@@ -31,6 +34,7 @@ void TGameMirror::Apply(const TGameEvent &event)
             ++checksumMismatches;
         break;
     case Kind::State: state = event.state; break;
+    case Kind::CrashShown: crashText = event.text; break;
     case Kind::Cycle:
     case Kind::Crash:
     case Kind::Heading:

@@ -194,8 +194,8 @@ void ReplayTest::streamAloneRebuildsTheGame()
 
 // A crash in simulated time, as the stream tells it (the panel's events left out): the crash at the
 // round's time of its tick, the lost bonus, the state, the field's checksum as the crash window
-// shows it, the cycle lost, then (once the window is closed) the opponent's points, the cleared
-// field and the next round, whose time starts again at 0.
+// shows it, the cycle lost, the crash window's caption, then (once the window is closed) the
+// opponent's points, the cleared field and the next round, whose time starts again at 0.
 void ReplayTest::crashIsToldInTheOrderItHappens()
 {
     GameRig rig;
@@ -219,8 +219,8 @@ void ReplayTest::crashIsToldInTheOrderItHappens()
     rig.clock->Run(200);
 
     QCOMPARE(told.join(u' '),
-             QStringLiteral("Crash@153 BonusErased@153 State@153 RoundEnd@153 Lives@153 window Score@153 "
-                            "FieldCleared@153 GameOverShown@153 FieldCleared@153 RoundStart@0 "
+             QStringLiteral("Crash@153 BonusErased@153 State@153 RoundEnd@153 Lives@153 CrashShown@153 window "
+                            "Score@153 FieldCleared@153 GameOverShown@153 FieldCleared@153 RoundStart@0 "
                             "Cycle@0 Cycle@0 State@0"));
     QCOMPARE(checksum, shown);
 }

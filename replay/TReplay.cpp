@@ -1,0 +1,76 @@
+#include "replay/TReplay.h"
+
+#include "game/TGameMirror.h"
+#include "platform/Failure.h"
+#include "replay/ReplayFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+[[noreturn]] void CannotPlay(const QString &path, const QString &reason)
+{
+    throw Failure(
+        QStringLiteral("Cannot play the replay %1: %2").arg(QDir::toNativeSeparators(path), reason).toStdString());
+}
+
+} // namespace
+
+TReplay TReplay::Read(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        CannotPlay(path, QStringLiteral("there is no such file."));
+    if (info.isDir())
+        CannotPlay(path, QStringLiteral("it is a folder, not a file."));
+    // A FIFO or a device would be read until it ends, if ever.
+    if (!info.isFile())
+        CannotPlay(path, QStringLiteral("it is not a regular file."));
+    if (info.size() > ReplayFormat::MaxFileSize)
+        CannotPlay(path,
+                   QStringLiteral("at %1 MB it is far too large to be a replay.").arg(info.size() / (1024 * 1024)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        CannotPlay(path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));
+    // Never more than the largest replay, whatever the file has grown to since it was looked at.
+    const QByteArray bytes = file.read(ReplayFormat::MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        CannotPlay(path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));
+    if (bytes.size() > ReplayFormat::MaxFileSize)
+        CannotPlay(path, QStringLiteral("it is far too large to be a replay."));
+    try {
+        return Decode(bytes);
+    } catch (const Failure &failure) {
+        CannotPlay(path, QString::fromUtf8(failure.what()));
+    }
+}
+
+void TReplay::Write(const QString &path) const
+{
+    const QByteArray bytes = Encode();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Failure(QStringLiteral("Kann nicht nach %1 schreiben").arg(QDir::toNativeSeparators(path)).toStdString());
+}
+
+int TReplay::VerifyChecksums() const
+{
+    int mismatches = 0;
+    TGameMirror mirror;
+    for (const TReplayRound &round : rounds)
+        for (const TGameEvent &event : round.events)
+            mirror.Apply(event);
+    mismatches = mirror.checksumMismatches;
+    return mismatches;
+}
+
+std::size_t TReplay::EventCount() const
+{
+    std::size_t count = 0;
+    for (const TReplayRound &round : rounds)
+        count += round.events.size();
+    return count;
+}
