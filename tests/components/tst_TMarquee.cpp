@@ -1,5 +1,8 @@
 #include "components/TCursorTable.h"
+#include "components/TGifWriter.h"
 #include "components/TMarquee.h"
+#include "platform/Failure.h"
+#include "support/Files.h"
 #include "support/ModalAnswer.h"
 
 #include <QAbstractButton>
@@ -8,7 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <gif_lib.h>
+
+#include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -73,6 +80,98 @@ int TopRowOf(const QImage &view, const QColor &ink)
             if (IsInk(view.pixelColor(x, y), ink))
                 return y;
     return -1;
+}
+
+// A GIF as a viewer shows it: its size, whether it loops, each frame's delay, and the picture
+// after the last frame (each frame drawn over the one before, its transparent pixels left out).
+struct ShownGif
+{
+    QSize size;
+    bool loops = false;
+    QList<int> delays;
+    QImage last;
+};
+
+ShownGif ReadGif(const QString &path)
+{
+    ShownGif shown;
+    int error = 0;
+    GifFileType *gif = DGifOpenFileName(QFile::encodeName(path).constData(), &error);
+    if (gif == nullptr || DGifSlurp(gif) != GIF_OK) {
+        if (gif)
+            DGifCloseFile(gif, &error);
+        return shown;
+    }
+    shown.size = QSize(gif->SWidth, gif->SHeight);
+    shown.last = QImage(shown.size, QImage::Format_RGB32);
+    shown.last.fill(Qt::black);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage &image = gif->SavedImages[i];
+        for (int e = 0; e < image.ExtensionBlockCount; ++e) {
+            const ExtensionBlock &block = image.ExtensionBlocks[e];
+            if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11
+                && std::memcmp(block.Bytes, "NETSCAPE2.0", 11) == 0 && e + 1 < image.ExtensionBlockCount) {
+                const ExtensionBlock &loop = image.ExtensionBlocks[e + 1];
+                shown.loops = loop.ByteCount == 3 && loop.Bytes[0] == 1 && loop.Bytes[1] == 0 && loop.Bytes[2] == 0;
+            }
+        }
+        GraphicsControlBlock control{};
+        DGifSavedExtensionToGCB(gif, i, &control);
+        shown.delays.append(control.DelayTime);
+        const GifImageDesc &desc = image.ImageDesc;
+        const ColorMapObject *map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+        for (int y = 0; y < desc.Height; ++y)
+            for (int x = 0; x < desc.Width; ++x) {
+                const int index = image.RasterBits[y * desc.Width + x];
+                if (index == control.TransparentColor || index >= map->ColorCount)
+                    continue;
+                const GifColorType colour = map->Colors[index];
+                shown.last.setPixel(desc.Left + x, desc.Top + y, qRgb(colour.Red, colour.Green, colour.Blue));
+            }
+    }
+    DGifCloseFile(gif, &error);
+    return shown;
+}
+
+// A field-like picture: black, a red and a blue trail, a yellow block; `step` lengthens the trails.
+QImage Trails(QSize size, int step)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    for (int x = 0; x < 10 + step; ++x) {
+        image.setPixel(5 + x, 7, qRgb(255, 0, 0));
+        image.setPixel(size.width() - 6 - x, size.height() - 8, qRgb(0, 0, 255));
+    }
+    for (int y = 20; y < 30; ++y)
+        for (int x = 40; x < 52; ++x)
+            image.setPixel(x, y, qRgb(255, 255, 0));
+    return image;
+}
+
+// 400 colours, more than a GIF's palette holds: 200 far apart, then each of them a little bluer.
+QImage Rainbow(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    for (int i = 0; i < 400; ++i) {
+        const int base = i % 200;
+        image.setPixel(i % size.width(), i / size.width(), qRgb(base % 20 * 13, base / 20 * 13, i < 200 ? 128 : 131));
+    }
+    return image;
+}
+
+// The largest difference of a colour channel between two pictures of one size.
+int LargestDifference(const QImage &a, const QImage &b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max(
+                {largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    return largest;
 }
 
 } // namespace
@@ -438,6 +537,102 @@ private slots:
         QVERIFY(marquee->CurOffset() <= marquee->StripExtent(0).height());
         marquee->ScrollTick();
         QVERIFY(marquee->CurOffset() >= 0);
+    }
+
+    // Frames, each with its delay: what the file holds and shows.
+    void gifHoldsTheFramesAndLoops_data()
+    {
+        QTest::addColumn<QList<QImage>>("pictures");
+        QTest::addColumn<QList<int>>("delays");
+        QTest::addColumn<QList<int>>("writtenDelays");
+        QTest::addColumn<int>("tolerance"); // in a colour channel of the last picture
+
+        const QSize size(120, 90);
+        QTest::newRow("one picture") << QList<QImage>{Trails(size, 0)} << QList<int>{300} << QList<int>{300} << 0;
+        QTest::newRow("trails growing") << QList<QImage>{Trails(size, 0), Trails(size, 3), Trails(size, 9)}
+                                        << QList<int>{4, 4, 300} << QList<int>{4, 4, 300} << 0;
+        // The same picture again only lengthens the frame before; past 16 bits of delay a frame of
+        // nothing carries the rest.
+        QTest::newRow("still pictures merge")
+            << QList<QImage>{Trails(size, 0), Trails(size, 0), Trails(size, 2), Trails(size, 2), Trails(size, 2)}
+            << QList<int>{4, 4, 4, 4, 300} << QList<int>{8, 308} << 0;
+        QTest::newRow("delay past 16 bits") << QList<QImage>{Trails(size, 0), Trails(size, 0)}
+                                            << QList<int>{65000, 1000} << QList<int>{65000, 1000} << 0;
+        // A picture of other formats and alpha is written opaque.
+        QImage argb = Trails(size, 5).convertToFormat(QImage::Format_ARGB32);
+        QTest::newRow("ARGB picture") << QList<QImage>{Trails(size, 0), argb} << QList<int>{4, 4} << QList<int>{4, 4}
+                                      << 0;
+        // 400 colours: the first 255 keep theirs, the rest show the nearest of them.
+        QTest::newRow("more colours than a palette")
+            << QList<QImage>{Trails(size, 0), Rainbow(size)} << QList<int>{4, 4} << QList<int>{4, 4} << 13;
+    }
+
+    void gifHoldsTheFramesAndLoops()
+    {
+        QFETCH(QList<QImage>, pictures);
+        QFETCH(QList<int>, delays);
+        QFETCH(QList<int>, writtenDelays);
+        QFETCH(int, tolerance);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("round.gif"));
+        TGifWriter writer(path, pictures.first().size());
+        for (qsizetype i = 0; i < pictures.size(); ++i)
+            writer.AddFrame(pictures[i], delays[i]);
+        QVERIFY(!QFile::exists(path));
+        writer.Finish();
+
+        const ShownGif shown = ReadGif(path);
+        QCOMPARE(shown.size, pictures.first().size());
+        QVERIFY(shown.loops);
+        QCOMPARE(shown.delays, writtenDelays);
+        QCOMPARE(LargestDifference(shown.last, pictures.last()) <= tolerance, true);
+        if (tolerance == 0)
+            QCOMPARE(shown.last, pictures.last().convertToFormat(QImage::Format_RGB32));
+    }
+
+    // Nothing is left behind by a writer that is not finished or cannot write, and an older file
+    // of the name stays as it was.
+    void gifFailuresLeaveNothing_data()
+    {
+        QTest::addColumn<QString>("where");    // in the temporary folder
+        QTest::addColumn<bool>("finish");      // or the writer goes unfinished (cancelled)
+        QTest::addColumn<qint64>("diskBytes"); // a full disk after so many bytes of a file; 0: none
+        QTest::addColumn<bool>("fails");
+
+        QTest::newRow("cancelled") << QStringLiteral("round.gif") << false << qint64(0) << false;
+        QTest::newRow("folder not there") << QStringLiteral("gone/round.gif") << true << qint64(0) << true;
+        QTest::newRow("disk full") << QStringLiteral("round.gif") << true << qint64(2000) << true;
+    }
+
+    void gifFailuresLeaveNothing()
+    {
+        QFETCH(QString, where);
+        QFETCH(bool, finish);
+        QFETCH(qint64, diskBytes);
+        QFETCH(bool, fails);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(where);
+        const QByteArray older("an older file");
+        if (!where.contains(QLatin1Char('/')))
+            Store(path, older);
+        QString message;
+        try {
+            std::optional<FileSizeLimit> diskFull;
+            if (diskBytes > 0)
+                diskFull.emplace(static_cast<rlim_t>(diskBytes));
+            TGifWriter writer(path, QSize(300, 200));
+            for (int step = 0; step < 50; ++step)
+                writer.AddFrame(Rainbow(QSize(300, 200)).mirrored(step % 2 == 1, false), 4);
+            if (finish)
+                writer.Finish();
+        } catch (const Failure &failure) {
+            message = QString::fromStdString(failure.what());
+        }
+        QCOMPARE(message, fails ? QStringLiteral("Kann nicht nach %1 schreiben").arg(path) : QString());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 where.contains(QLatin1Char('/')) ? QStringList() : QStringList{where});
+        if (!where.contains(QLatin1Char('/')))
+            QCOMPARE(Contents(path), older);
     }
 };
 
