@@ -3,10 +3,10 @@
 # Usage: scripts/install-deps.sh run|test
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libsdl2-dev libgif-dev fonts-dejavu-core fonts-liberation)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libsdl2-dev libgif-dev libenet-dev libminiupnpc-dev fonts-dejavu-core fonts-liberation)
 if [ "${1:-run}" = test ]; then
     packages+=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev
-               desktop-file-utils appstream dpkg-dev file openbox man-db gdb clang-format)
+               desktop-file-utils appstream dpkg-dev file openbox man-db gdb clang-format iproute2 util-linux)
 fi
 
 missing=()
