@@ -26,6 +26,7 @@
 #include "replay/TReplay.h"
 
 #include <QCryptographicHash>
+#include <QStringDecoder>
 
 #include <array>
 #include <limits>
@@ -101,9 +102,12 @@ public:
         Byte(static_cast<unsigned>(value));
     }
     void Signed(std::int64_t value) { Varint(Zigzag(value)); }
+    // Cut to whole characters that fit.
     void Text(const QString &text)
     {
-        const QByteArray utf8 = text.toUtf8().left(ReplayFormat::MaxTextBytes);
+        QByteArray utf8 = text.toUtf8();
+        for (qsizetype keep = text.size(); utf8.size() > ReplayFormat::MaxTextBytes && keep > 0;)
+            utf8 = text.first(--keep).toUtf8();
         Varint(static_cast<std::uint64_t>(utf8.size()));
         bytes.append(utf8);
     }
@@ -163,10 +167,15 @@ public:
         at += size;
         return part;
     }
+    // Only well-formed UTF-8: a text reads back as the bytes it was written from.
     QString Text()
     {
         const auto size = static_cast<qsizetype>(Varint(ReplayFormat::MaxTextBytes));
-        return QString::fromUtf8(Take(size));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        QString text = decoder.decode(Take(size));
+        if (decoder.hasError())
+            Damaged();
+        return text;
     }
 
 private:

@@ -58,19 +58,9 @@ void TReplay::Write(const QString &path) const
 
 int TReplay::VerifyChecksums() const
 {
-    int mismatches = 0;
     TGameMirror mirror;
     for (const TReplayRound &round : rounds)
         for (const TGameEvent &event : round.events)
             mirror.Apply(event);
-    mismatches = mirror.checksumMismatches;
-    return mismatches;
-}
-
-std::size_t TReplay::EventCount() const
-{
-    std::size_t count = 0;
-    for (const TReplayRound &round : rounds)
-        count += round.events.size();
-    return count;
+    return mirror.checksumMismatches;
 }

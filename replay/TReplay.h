@@ -41,5 +41,11 @@ public:
     int VerifyChecksums() const;
 
     // All events of all rounds.
-    std::size_t EventCount() const;
+    std::size_t EventCount() const
+    {
+        std::size_t count = 0;
+        for (const TReplayRound &round : rounds)
+            count += round.events.size();
+        return count;
+    }
 };
