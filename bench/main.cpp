@@ -5,6 +5,7 @@
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
 //                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
 //   zandrix2-bench --gamepad [--quick]     the game controllers' rows instead (GamepadBench.h)
+//   zandrix2-bench --replay [--games N]    the replays' rows instead (ReplayBench.h), N games (200)
 //   zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]
 //                  [--partner rusher|territory|hugger]
 //
@@ -18,6 +19,7 @@
 #include "bench/ComputerBench.h"
 #include "bench/FirstFrame.h"
 #include "bench/GamepadBench.h"
+#include "bench/ReplayBench.h"
 #include "bench/ResultTable.h"
 #include "bench/SleepFloor.h"
 #include "bench/TimingBench.h"
@@ -56,6 +58,9 @@ struct Options
     bool oneCycle = false;
     bool firstFrame = false;
     bool gamepad = false;
+    // The replays' rows instead: recorded games played back and verified.
+    bool replay = false;
+    ReplayBenchOptions replayOptions;
     bool quick = false;
     bool platformGiven = false;
     bool x11 = false;
@@ -83,9 +88,11 @@ std::vector<std::string> Split(const char *list)
                  "       [--x11 | --platform NAME] [--glib | --no-glib] [--no-repaint] [--one-cycle]\n"
                  "       zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]\n"
                  "                      [--partner rusher|territory|hugger]\n"
+                 "       zandrix2-bench --replay [--games N]\n"
                  "  --computer: the computer opponent's tournament, N rounds per pairing and colour (200)\n"
                  "  --partners: only its table against the sparring partners; --level, --partner: only\n"
-                 "              that level or partner in that table\n",
+                 "              that level or partner in that table\n"
+                 "  --replay: N recorded computer games verified and played back (200), file sizes, seeks\n",
                  problem);
     std::exit(2);
 }
@@ -152,6 +159,12 @@ Options Parse(int argc, char **argv)
                 Usage("partners are rusher, territory and hugger");
         } else if (argument == "--starts") {
             options.starts = std::atoi(value());
+        } else if (argument == "--replay") {
+            options.replay = true;
+        } else if (argument == "--games") {
+            options.replayOptions.games = std::atoi(value());
+            if (options.replayOptions.games < 1)
+                Usage("--games wants 1 or more");
         } else if (argument == "--gamepad") {
             options.gamepad = true;
         } else if (argument == "--first-frame") {
@@ -208,6 +221,8 @@ int main(int argc, char *argv[])
         return RunFirstFrameChild(argc, argv, mainStart);
     if (options.gamepad)
         return RunGamepadBench(argc, argv, options.quick);
+    if (options.replay)
+        return RunReplayBench(argc, argv, options.replayOptions);
     if (options.computer) {
         ComputerBenchOptions computer = options.computerOptions;
         computer.rounds = options.roundsGiven ? options.rounds : 200;

@@ -6,7 +6,9 @@
 
 #include "components/TRCADigital.h"
 #include "game/TGameMirror.h"
+#include "replay/TReplayPlayback.h"
 
+#include <algorithm>
 #include <random>
 
 #include <QtTest>
@@ -49,6 +51,9 @@ private slots:
     void recordedGameEndsTheSameWay();
     void streamAloneRebuildsTheGame();
     void crashIsToldInTheOrderItHappens();
+    void playbackShowsEachCrashAsItsWindowDid();
+    void seekingShowsWhatPlayingThroughShows_data();
+    void seekingShowsWhatPlayingThroughShows();
 };
 
 void ReplayTest::recordedGameEndsTheSameWay()
@@ -223,6 +228,229 @@ void ReplayTest::crashIsToldInTheOrderItHappens()
                             "Score@153 FieldCleared@153 GameOverShown@153 FieldCleared@153 RoundStart@0 "
                             "Cycle@0 Cycle@0 State@0"));
     QCOMPARE(checksum, shown);
+}
+
+namespace {
+
+// Keeps a game's stream as a replay does: a new round at each RoundStart, what comes before the
+// first one in round 0.
+void Keep(TReplay &replay, const TGameEvent &event)
+{
+    if (replay.rounds.empty()
+        || (event.kind == TGameEvent::Kind::RoundStart
+            && std::any_of(replay.rounds.back().events.begin(), replay.rounds.back().events.end(),
+                           [](const TGameEvent &told) { return told.kind == TGameEvent::Kind::RoundStart; })))
+        replay.rounds.emplace_back();
+    replay.rounds.back().events.push_back(event);
+}
+
+// Where two rebuilt games differ; empty when they do not.
+QString Difference(const TGameMirror &one, const TGameMirror &other)
+{
+    if (one.playfield.field.Image() != other.playfield.field.Image())
+        return QStringLiteral("field");
+    if (one.playfield.Label1.Visible() != other.playfield.Label1.Visible()
+        || one.playfield.Label1.Bounds() != other.playfield.Label1.Bounds())
+        return QStringLiteral("label");
+    for (std::size_t i = 0; i < one.displays.size(); ++i)
+        if (one.displays.at(i).Value() != other.displays.at(i).Value()
+            || one.displays.at(i).Visible() != other.displays.at(i).Visible())
+            return QStringLiteral("display %1").arg(i);
+    if (one.cycles != other.cycles || one.state != other.state)
+        return QStringLiteral("cycles or state");
+    return {};
+}
+
+// A long game made up, two rounds of 40 s with both cycles at 2 ms, far more events than lie between
+// two of the mirror's copies a playback keeps: red winds along the upper half of the field, blue
+// along the lower half, a bonus comes and goes every 7 s, red's score counts the seconds. Each
+// round ends in red's crash, told as the game tells it.
+TReplay MadeUpGame()
+{
+    using Kind = TGameEvent::Kind;
+    TReplay replay;
+    TGameMirror mirror;
+    const auto tell = [&](TGameEvent event) {
+        if (event.kind == Kind::RoundEnd)
+            event.checksum = mirror.playfield.field.Checksum();
+        mirror.Apply(event);
+        Keep(replay, event);
+    };
+    const TLabelMask mask{4, 2, QByteArray("\x5A", 1)};
+    for (const int lives : {2, 1}) {
+        tell({.time = lives == 2 ? 0 : 41'500, .kind = Kind::FieldCleared});
+        tell({.kind = Kind::RoundStart, .mode = TGameMode::TwoPlayers});
+        tell({.kind = Kind::State, .state = TRoundState::Running});
+        TCycleState red{.x = 20, .y = 20, .dir = 3, .interval = 2, .lives = static_cast<std::uint8_t>(lives)};
+        TCycleState blue{.x = 20, .y = 300, .dir = 3, .interval = 2, .lives = 3};
+        for (std::int64_t ms = 2; ms <= 40'000; ms += 2) {
+            for (TCycleState *cycle : {&red, &blue}) {
+                cycle->x = static_cast<std::uint16_t>(20 + (ms / 2) % 560);
+                cycle->y = static_cast<std::uint16_t>((cycle == &red ? 20 : 300) + (ms / 2) / 560);
+                tell({.time = ms,
+                      .kind = Kind::Step,
+                      .player = cycle == &red ? TPlayer::Red : TPlayer::Blue,
+                      .cycle = *cycle});
+            }
+            if (ms % 7000 == 0)
+                tell({.time = ms,
+                      .kind = Kind::BonusShown,
+                      .x = 300,
+                      .y = 200,
+                      .bonus = 3,
+                      .text = QStringLiteral("3"),
+                      .mask = mask});
+            if (ms % 7000 == 3000)
+                tell({.time = ms, .kind = Kind::BonusErased, .x = 300, .y = 200});
+            if (ms % 1000 == 0)
+                tell({.time = ms,
+                      .kind = Kind::Panel,
+                      .display = TDisplay::RedScore,
+                      .value = int(ms / 1000),
+                      .visible = true});
+        }
+        red.lives = static_cast<std::uint8_t>(lives - 1);
+        tell({.time = 40'001, .kind = Kind::Crash, .cycle = red});
+        tell({.time = 40'001, .kind = Kind::BonusErased, .x = 300, .y = 200});
+        tell({.time = 40'001, .kind = Kind::State, .state = TRoundState::Crashed});
+        tell({.time = 40'001, .kind = Kind::RoundEnd});
+        tell({.time = 40'001, .kind = Kind::Lives, .cycle = red});
+        tell({.time = 40'001, .kind = Kind::CrashShown, .text = QStringLiteral("Player 1 crashed!")});
+        tell({.time = 41'500, .kind = Kind::Score, .player = TPlayer::Blue, .cycle = blue});
+        tell({.time = 41'500, .kind = Kind::Panel, .display = TDisplay::RedScore, .value = 0, .visible = true});
+    }
+    tell({.time = 41'500, .kind = Kind::FieldCleared});
+    tell({.time = 41'500, .kind = Kind::GameOverShown, .visible = true});
+    return replay;
+}
+
+// The game as playing a round through from its start shows it at `ms`, or at its crash.
+TGameMirror PlayedThrough(const TReplay &replay, int round, std::int64_t ms)
+{
+    TGameMirror mirror;
+    for (int earlier = 0; earlier < round; ++earlier)
+        for (const TGameEvent &event : replay.rounds.at(earlier).events)
+            mirror.Apply(event);
+    for (const TGameEvent &event : replay.rounds.at(round).events) {
+        if (event.time > ms)
+            break;
+        mirror.Apply(event);
+        if (event.kind == TGameEvent::Kind::CrashShown)
+            break;
+    }
+    return mirror;
+}
+
+} // namespace
+
+// Seeded games in simulated time, keys typed at random and bonuses collected, kept as a replay file
+// holds them: at the end of every round the playback shows the field exactly as it stood while the
+// crash window was open, with the window's text, and at its start an empty field at time 0.
+void ReplayTest::playbackShowsEachCrashAsItsWindowDid()
+{
+    GameRig rig(GameRig::DefaultSeed + 1);
+    TReplay kept;
+    QObject::connect(&rig.game, &TGame::happened, &rig.game, [&](const TGameEvent &event) { Keep(kept, event); });
+    std::vector<QImage> crashFields;
+    QStringList titles;
+    rig.onWindow = [&](const QString &title) {
+        crashFields.push_back(rig.game.field.Image());
+        titles << title;
+    };
+    std::mt19937 draw(11);
+    const QString keys = QStringLiteral("aswyd46825");
+    rig.StartTwoPlayers();
+    for (int step = 0; step < 100000 && rig.game.State() != TRoundState::GameOver; ++step) {
+        rig.clock->Run(37);
+        if (draw() % 3 == 0)
+            rig.Type(QString(keys.at(static_cast<qsizetype>(draw() % 10))));
+        if (draw() % 40 == 0 && rig.game.RoundUnderWay()) {
+            if (!rig.game.Label1.Visible())
+                rig.Tick(TClock::Bonus);
+            rig.CollectBonus(1 + static_cast<int>(draw() % 2));
+        }
+    }
+    QCOMPARE(rig.game.State(), TRoundState::GameOver);
+    QVERIFY(crashFields.size() >= 3);
+
+    // What the file keeps: the labels' pixels rather than their text.
+    TReplayPlayback playback(std::make_shared<const TReplay>(TReplay::Decode(kept.Encode())));
+    QCOMPARE(playback.RoundCount(), int(crashFields.size()));
+    const std::uint64_t empty = TFieldSurface().Checksum();
+    for (int round = 0; round < playback.RoundCount(); ++round) {
+        playback.GoToRound(round);
+        QCOMPARE(qint64(playback.Time()), qint64(0));
+        QCOMPARE(playback.Mirror().playfield.field.Checksum(), empty);
+        QCOMPARE(playback.Mirror().state, TRoundState::Running);
+        QVERIFY(playback.CrashText().isEmpty());
+        playback.ToEnd();
+        QVERIFY(playback.AtEnd());
+        QVERIFY2(playback.Mirror().playfield.field.Image() == crashFields.at(round),
+                 qPrintable(QString::number(round)));
+        QCOMPARE(playback.CrashText(), titles.at(round));
+        QCOMPARE(playback.Mirror().state, TRoundState::Crashed);
+        QCOMPARE(playback.Mirror().checksumMismatches, 0);
+        QCOMPARE(playback.Mirror().roundEnds, round + 1);
+    }
+}
+
+// Every way of moving through a long game (a seek either way across the kept copies of the mirror,
+// a step either way, to a round's start or end, to another round) shows exactly what playing the
+// round through from its start shows at the position's time.
+void ReplayTest::seekingShowsWhatPlayingThroughShows_data()
+{
+    QTest::addColumn<QString>("moves");
+    QTest::addColumn<int>("round");
+    QTest::addColumn<qint64>("time");
+    QTest::addColumn<bool>("atEnd");
+    QTest::newRow("into the first round") << "seek 12345" << 0 << qint64(12345) << false;
+    QTest::newRow("back across kept copies") << "seek 39000 seek 100" << 0 << qint64(100) << false;
+    QTest::newRow("on from past the nearest copy") << "seek 17000 seek 33000" << 0 << qint64(33000) << false;
+    QTest::newRow("one tick on from between ticks") << "seek 1001 forward" << 0 << qint64(1002) << false;
+    QTest::newRow("one tick back from between ticks") << "seek 1001 back" << 0 << qint64(998) << false;
+    QTest::newRow("two ticks back") << "seek 16386 back back" << 0 << qint64(16382) << false;
+    QTest::newRow("on from the start") << "end start forward" << 0 << qint64(2) << false;
+    QTest::newRow("back at the start") << "start back" << 0 << qint64(0) << false;
+    QTest::newRow("below the start") << "seek -5" << 0 << qint64(0) << false;
+    QTest::newRow("one tick before the crash") << "end back" << 0 << qint64(40000) << false;
+    QTest::newRow("onto the crash") << "seek 40000 forward" << 0 << qint64(40001) << true;
+    QTest::newRow("past the crash") << "seek 999999 forward" << 0 << qint64(40001) << true;
+    QTest::newRow("the next round") << "end round 1 seek 5000" << 1 << qint64(5000) << false;
+    QTest::newRow("back to the first round") << "round 1 end round 0 seek 30000" << 0 << qint64(30000) << false;
+    QTest::newRow("the last round's crash") << "round 1 seek 20000 end" << 1 << qint64(40001) << true;
+    QTest::newRow("rounds beyond the last") << "round 7" << 1 << qint64(0) << false;
+    QTest::newRow("rounds before the first") << "round 1 round -3" << 0 << qint64(0) << false;
+}
+
+void ReplayTest::seekingShowsWhatPlayingThroughShows()
+{
+    QFETCH(QString, moves);
+    static const auto replay = std::make_shared<const TReplay>(MadeUpGame());
+    TReplayPlayback playback(replay);
+    const QStringList words = moves.split(QLatin1Char(' '));
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString &move = words.at(i);
+        if (move == u"seek")
+            playback.SeekTo(words.at(++i).toLongLong());
+        else if (move == u"round")
+            playback.GoToRound(words.at(++i).toInt());
+        else if (move == u"forward")
+            playback.StepForward();
+        else if (move == u"back")
+            playback.StepBack();
+        else if (move == u"start")
+            playback.ToStart();
+        else if (move == u"end")
+            playback.ToEnd();
+        const QString difference =
+            Difference(playback.Mirror(), PlayedThrough(*replay, playback.Round(), playback.Time()));
+        QVERIFY2(difference.isEmpty(), qPrintable(move + QStringLiteral(": ") + difference));
+    }
+    QTEST(playback.Round(), "round");
+    QTEST(qint64(playback.Time()), "time");
+    QTEST(playback.AtEnd(), "atEnd");
+    QCOMPARE(qint64(playback.RoundLength()), qint64(40001));
+    QCOMPARE(playback.CrashText().isEmpty(), !playback.AtEnd());
 }
 
 QTEST_MAIN(ReplayTest)
