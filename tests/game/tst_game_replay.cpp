@@ -9,6 +9,7 @@
 #include "replay/TReplayPlayback.h"
 
 #include <algorithm>
+#include <limits>
 #include <random>
 
 #include <QtTest>
@@ -54,6 +55,8 @@ private slots:
     void playbackShowsEachCrashAsItsWindowDid();
     void seekingShowsWhatPlayingThroughShows_data();
     void seekingShowsWhatPlayingThroughShows();
+    void oddGamesPlayBackWithoutHarm_data();
+    void oddGamesPlayBackWithoutHarm();
 };
 
 void ReplayTest::recordedGameEndsTheSameWay()
@@ -451,6 +454,70 @@ void ReplayTest::seekingShowsWhatPlayingThroughShows()
     QTEST(playback.AtEnd(), "atEnd");
     QCOMPARE(qint64(playback.RoundLength()), qint64(40001));
     QCOMPARE(playback.CrashText().isEmpty(), !playback.AtEnd());
+}
+
+// Whatever a file holds, the playback neither crashes nor hangs: rounds without a start, an end or
+// any events, times that run backwards, a crash without its window. Events, one round after
+// another ("|"): R RoundStart, S a step, E RoundEnd, W the crash window, P points, each with its
+// time.
+void ReplayTest::oddGamesPlayBackWithoutHarm_data()
+{
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<qint64>("length"); // of the last round
+    QTest::newRow("no rounds") << "" << qint64(0);
+    QTest::newRow("a round of nothing") << "|" << qint64(0);
+    QTest::newRow("no start and no end") << "S5 S3 S9" << qint64(9);
+    QTest::newRow("times running backwards") << "R0 S50 S20 E10 W10 P1510" << qint64(50);
+    QTest::newRow("a start in the past") << "R-40 S-20 S7 E7" << qint64(7);
+    QTest::newRow("empty rounds between") << "R0 S5 E5 W5 || R0 S3" << qint64(3);
+    QTest::newRow("a crash without its window") << "S1 R0 S5 E5 P1505 | R0 S4 E4 P9" << qint64(4);
+}
+
+void ReplayTest::oddGamesPlayBackWithoutHarm()
+{
+    QFETCH(QString, events);
+    auto replay = std::make_shared<TReplay>();
+    if (!events.isEmpty())
+        replay->rounds.emplace_back();
+    std::size_t count = 0;
+    for (const QString &word : events.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        for (qsizetype i = 1; i < word.size() && word.at(i) == u'|'; ++i)
+            replay->rounds.emplace_back();
+        if (word.front() == u'|') {
+            replay->rounds.emplace_back();
+            continue;
+        }
+        using Kind = TGameEvent::Kind;
+        const QString kinds = QStringLiteral("RSEWP");
+        const std::array<Kind, 5> named{Kind::RoundStart, Kind::Step, Kind::RoundEnd, Kind::CrashShown, Kind::Score};
+        const TGameEvent event{.time = word.mid(1).toLongLong(),
+                               .kind = named.at(static_cast<std::size_t>(kinds.indexOf(word.front()))),
+                               .cycle = {.x = 10, .y = static_cast<std::uint16_t>(count)},
+                               .text = QStringLiteral("crashed")};
+        replay->rounds.back().events.push_back(event);
+        ++count;
+    }
+
+    TReplayPlayback playback(replay);
+    QCOMPARE(playback.RoundCount(), int(replay->rounds.size()));
+    for (int round : {std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), playback.RoundCount() - 1}) {
+        playback.GoToRound(round);
+        for (std::int64_t ms : {std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min()}) {
+            playback.SeekTo(ms);
+            QVERIFY(playback.Time() >= 0 && playback.Time() <= playback.RoundLength());
+        }
+    }
+    // Each step moves on, so that as many steps as there are events reach the end and the start.
+    for (std::size_t step = 0; step <= count && !playback.AtEnd(); ++step)
+        playback.StepForward();
+    QVERIFY(playback.AtEnd());
+    QCOMPARE(qint64(playback.Time()), qint64(playback.RoundLength()));
+    QTEST(qint64(playback.RoundLength()), "length");
+    for (std::size_t step = 0; step <= count && playback.Time() > 0; ++step)
+        playback.StepBack();
+    QCOMPARE(qint64(playback.Time()), qint64(0));
+    playback.ToEnd();
+    QVERIFY(playback.AtEnd());
 }
 
 QTEST_MAIN(ReplayTest)
