@@ -1,0 +1,485 @@
+// The network game: its messages and their bytes, the handshake and the password's proofs.
+#include "game/TFieldSurface.h"
+#include "game/TGameMirror.h"
+#include "net/NetMessage.h"
+#include "net/THandshake.h"
+#include "net/TPasswordProof.h"
+#include "platform/Failure.h"
+#include "support/GameRig.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+
+Q_DECLARE_METATYPE(TNetMessage)
+Q_DECLARE_METATYPE(TSeat)
+Q_DECLARE_METATYPE(THandshake::Outcome)
+
+namespace {
+
+using Kind = TGameEvent::Kind;
+
+constexpr TNonce GuestNonce{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+constexpr TNonce HostNonce{99, 98, 97, 96, 95, 94, 93, 92, 91, 90, 89, 88, 87, 86, 85, 84};
+
+TGameEvent CycleEvent(Kind kind, std::uint16_t x, std::uint16_t y, std::uint8_t dir = 3)
+{
+    TGameEvent event{.time = 1234, .kind = kind, .player = TPlayer::Blue};
+    event.cycle = {x, y, dir, 41, -7, 2, 2147483647};
+    return event;
+}
+
+QByteArray Events(const TGameEvent &event)
+{
+    return NetMessage::Encode(TNetEvents{{event}});
+}
+
+QByteArray With(QByteArray bytes, qsizetype at, char value)
+{
+    bytes[at < 0 ? bytes.size() + at : at] = value;
+    return bytes;
+}
+
+// What a decode throws, or "" when it decodes.
+QString DecodeFailure(const QByteArray &bytes)
+{
+    try {
+        NetMessage::Decode(bytes);
+    } catch (const Failure &failure) {
+        return QString::fromUtf8(failure.what());
+    }
+    return {};
+}
+
+// Passes the messages between the two sides until neither has anything more to send.
+void Exchange(THandshake &guest, THandshake &host)
+{
+    std::vector<TNetMessage> toHost = guest.Start();
+    for (int rounds = 0; rounds < 10 && !toHost.empty(); ++rounds) {
+        std::vector<TNetMessage> toGuest;
+        for (const TNetMessage &message : toHost)
+            for (TNetMessage &answer : host.Receive(NetMessage::Decode(NetMessage::Encode(message))))
+                toGuest.push_back(std::move(answer));
+        toHost.clear();
+        for (const TNetMessage &message : toGuest)
+            for (TNetMessage &answer : guest.Receive(NetMessage::Decode(NetMessage::Encode(message))))
+                toHost.push_back(std::move(answer));
+    }
+}
+
+THandshake::TNonceSource Fixed(TNonce nonce)
+{
+    return [nonce] { return nonce; };
+}
+
+} // namespace
+
+class NetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void messageComesBackAsSent_data();
+    void messageComesBackAsSent();
+    void malformedMessageIsRefused_data();
+    void malformedMessageIsRefused();
+    void helloOfAnotherVersionStillTellsItsVersion();
+    void gameStreamCrossesInBatchesWithinTheLimit();
+    void handshake_data();
+    void handshake();
+    void handshakeRefusesMessagesOutOfTurn_data();
+    void handshakeRefusesMessagesOutOfTurn();
+    void passwordIsNeverSentAndAProofServesOnce();
+};
+
+// Every message, with values at their bounds, decodes to what was encoded.
+void NetTest::messageComesBackAsSent_data()
+{
+    QTest::addColumn<TNetMessage>("message");
+    TProof proof{};
+    std::iota(proof.begin(), proof.end(), std::uint8_t{200});
+    const QString longest(NetProtocol::MaxReasonText, QChar(0x263A));
+    QTest::newRow("hello") << TNetMessage(
+        TNetHello{NetProtocol::Version, QStringLiteral("2.0.0-rc1 (debian)"), TSeat::Watcher, GuestNonce});
+    QTest::newRow("challenge") << TNetMessage(TNetChallenge{HostNonce, true});
+    QTest::newRow("proof") << TNetMessage(TNetProof{proof});
+    QTest::newRow("welcome") << TNetMessage(TNetWelcome{TSeat::Watcher, proof, true});
+    QTest::newRow("refuse") << TNetMessage(TNetRefuse{TNetRefuse::Reason::Busy, longest});
+    QTest::newRow("action") << TNetMessage(TNetAction{0xFFFFFFFF, TPlayerAction::Jump, 0x80000001});
+    QTest::newRow("ping") << TNetMessage(TNetPing{7, 0xFFFFFFFFFFFFFFFF});
+    QTest::newRow("pong") << TNetMessage(TNetPong{0, 1});
+    QTest::newRow("crash closed") << TNetMessage(TNetCrashClosed{65535});
+    QTest::newRow("pause") << TNetMessage(TNetPause{});
+    QTest::newRow("resume") << TNetMessage(TNetResume{});
+    QTest::newRow("countdown") << TNetMessage(TNetCountdown{3000});
+    QTest::newRow("bye") << TNetMessage(TNetBye{QStringLiteral("Tschüss 👋")});
+    QTest::newRow("no events") << TNetMessage(TNetEvents{});
+
+    TGameEvent bonus{.time = NetProtocol::MaxTime, .kind = Kind::BonusShown, .x = 602, .y = 552, .bonus = 10};
+    bonus.text = QString(NetProtocol::MaxEventText, QLatin1Char('W'));
+    bonus.mask = TFieldLabel::TextMask(QStringLiteral("Jump Jet"));
+    TGameEvent collected{.kind = Kind::BonusErased, .player = TPlayer::Blue, .x = 100, .y = 50, .collected = true};
+    collected.cycle = {5, 6, 8, 1, 123456, 0, 4};
+    QTest::newRow("events of every kind") << TNetMessage(TNetEvents{{
+        {.kind = Kind::RoundStart, .mode = TGameMode::AgainstComputer},
+        CycleEvent(Kind::Cycle, 200, 200),
+        CycleEvent(Kind::Step, 602, 552),
+        // A crash or a jump may end beyond the field's edge, wrapped.
+        CycleEvent(Kind::Crash, 65535, 603, 8),
+        CycleEvent(Kind::Heading, 0, 0, 1),
+        CycleEvent(Kind::Speed, 1, 1),
+        CycleEvent(Kind::Jump, 65520, 10),
+        CycleEvent(Kind::Score, 3, 3),
+        CycleEvent(Kind::Lives, 4, 4),
+        bonus,
+        collected,
+        {.kind = Kind::BonusErased, .x = 499, .y = 449},
+        {.kind = Kind::Panel, .display = TDisplay::BlueJets, .value = -2147483647 - 1, .visible = true},
+        {.kind = Kind::FieldCleared},
+        {.kind = Kind::GameOverShown, .visible = true},
+        {.kind = Kind::RoundEnd, .checksum = 0xFEDCBA9876543210},
+        {.kind = Kind::GameEnd, .player = TPlayer::Blue, .mode = TGameMode::TwoPlayers},
+        {.kind = Kind::State, .state = TRoundState::GameOver},
+        {.kind = Kind::CrashShown, .text = QStringLiteral("Player 2 crashed! 0 Cycles left...")},
+    }});
+}
+
+void NetTest::messageComesBackAsSent()
+{
+    QFETCH(TNetMessage, message);
+    const QByteArray bytes = NetMessage::Encode(message);
+    QVERIFY(bytes.size() <= NetProtocol::MaxMessageSize);
+    QVERIFY(NetMessage::Decode(bytes) == message);
+}
+
+// Anything malformed is refused, naming what is wrong: never read past its end, never taken with
+// a value out of range.
+void NetTest::malformedMessageIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("why");
+    const QByteArray hello =
+        NetMessage::Encode(TNetHello{NetProtocol::Version, QStringLiteral("2.0.0"), TSeat::Player, {}});
+    const QByteArray pause = NetMessage::Encode(TNetPause{});
+    const QByteArray step = Events(CycleEvent(Kind::Step, 10, 10));
+    const QByteArray bonus =
+        Events({.kind = Kind::BonusShown, .x = 100, .y = 50, .bonus = 3, .text = QStringLiteral("1000")});
+
+    QTest::newRow("nothing") << QByteArray() << "cut short";
+    QTest::newRow("type 0") << QByteArray(1, 0) << "unknown type";
+    QTest::newRow("type 15") << QByteArray(1, 15) << "unknown type";
+    QTest::newRow("more than 64 KiB") << QByteArray(NetProtocol::MaxMessageSize + 1, 11) << "longer than 64 KiB";
+    QTest::newRow("a byte after a pause") << pause + '\0' << "left over";
+    QTest::newRow("hello of another game") << With(hello, 6, 'X') << "not a hello";
+    QTest::newRow("hello cut in its nonce") << hello.chopped(1) << "cut short";
+    QTest::newRow("hello with a byte more") << hello + 'x' << "left over";
+    QTest::newRow("hello of a seat 2") << With(hello, -17, 2) << "seat out of range";
+    QTest::newRow("version not printable") << With(hello, 11, '\t') << "printable ASCII";
+    QTest::newRow("version of 33 bytes") << QByteArray::fromHex("015a58324e4554010021") + QByteArray(33, '1')
+                                                + QByteArray(17, 0)
+                                         << "printable ASCII";
+    QTest::newRow("challenge saying 2") << With(NetMessage::Encode(TNetChallenge{}), -1, 2) << "yes or no";
+    QTest::newRow("welcome of a seat 2") << With(NetMessage::Encode(TNetWelcome{}), 1, 2) << "seat out of range";
+    QTest::newRow("action 5") << With(NetMessage::Encode(TNetAction{}), 5, 5) << "action out of range";
+    QTest::newRow("bye not UTF-8") << QByteArray::fromHex("0e0200c328") << "not UTF-8";
+    QTest::newRow("bye with a bell") << QByteArray::fromHex("0e010007") << "control characters";
+    QTest::newRow("bye of 201 characters") << QByteArray::fromHex("0ec900") + QByteArray(201, 'a') << "too long";
+    QTest::newRow("bye longer than its bytes") << QByteArray::fromHex("0e0500616263") << "cut short";
+    QTest::newRow("crash caption of 65 characters")
+        << QByteArray::fromHex("070111004100") + QByteArray(65, 'a') << "too long";
+    QTest::newRow("more events than bytes") << QByteArray::fromHex("0703000000") << "more events";
+    QTest::newRow("event of kind 18") << QByteArray::fromHex("07011200") << "unknown kind";
+    QTest::newRow("event with its top bit") << QByteArray::fromHex("07018f00") << "unknown kind";
+    const QByteArray cleared = QByteArray::fromHex("07010c");
+    QTest::newRow("time beyond a round's") << cleared + QByteArray(7, char(0x80)) + '\x01' << "time out of range";
+    QTest::newRow("number of eleven bytes")
+        << cleared + QByteArray(10, char(0x80)) + QByteArray::fromHex("0100") << "number out of range";
+    QTest::newRow("step off the field") << Events(CycleEvent(Kind::Step, 603, 10)) << "off the field";
+    QTest::newRow("step below the field") << Events(CycleEvent(Kind::Step, 10, 553)) << "off the field";
+    QTest::newRow("heading 9") << Events(CycleEvent(Kind::Heading, 10, 10, 9)) << "heading out of range";
+    QTest::newRow("step cut in its cycle") << step.chopped(1) << "cut short";
+    QTest::newRow("flag on a step") << With(step, 2, 0x42) << "flag";
+    QTest::newRow("bonus 0") << With(bonus, 8, 0) << "bonus out of range";
+    QTest::newRow("bonus 11") << With(bonus, 8, 11) << "bonus out of range";
+    QTest::newRow("bonus off the field") << With(With(bonus, 4, char(0x5B)), 5, 2) << "off the field";
+    QTest::newRow("mask wider than the field")
+        << bonus.chopped(2) + QByteArray::fromHex("dc0401") + QByteArray(76, 0) << "wider than the field";
+    QTest::newRow("mask taller than the field")
+        << bonus.chopped(2) + QByteArray::fromHex("01aa04") + QByteArray(70, 0) << "taller than the field";
+    QTest::newRow("mask of no width") << bonus.chopped(2) + QByteArray::fromHex("0005") << "no size";
+    QTest::newRow("mask cut short") << bonus.chopped(2) + QByteArray::fromHex("0808") + QByteArray(7, 0) << "cut short";
+    QTest::newRow("display 8") << Events({.kind = Kind::Panel, .display = TDisplay(8)}) << "display out of range";
+    QTest::newRow("state 5") << Events({.kind = Kind::State, .state = TRoundState(5)}) << "state out of range";
+    QTest::newRow("mode 3") << Events({.kind = Kind::RoundStart, .mode = TGameMode(3)}) << "mode out of range";
+}
+
+void NetTest::malformedMessageIsRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, why);
+    const QString failure = DecodeFailure(bytes);
+    QVERIFY2(failure.startsWith(QStringLiteral("The other side sent a damaged message")), qPrintable(failure));
+    QVERIFY2(failure.contains(why), qPrintable(failure));
+}
+
+// A hello of another protocol is read up to its version, whatever follows: the host can still tell
+// the guest, in words, that their versions differ.
+void NetTest::helloOfAnotherVersionStillTellsItsVersion()
+{
+    const QByteArray future = QByteArray::fromHex("015a58324e455402000631302e302e30") + "what 10.0 sends next";
+    const TNetMessage hello = NetMessage::Decode(future);
+    QCOMPARE(int{std::get<TNetHello>(hello).protocol}, 2);
+    QCOMPARE(std::get<TNetHello>(hello).version, QStringLiteral("10.0.0"));
+
+    THandshake host = THandshake::Host(QStringLiteral("2.0.0"), {}, false, [] {
+        return THandshake::TFreeSeats{true, true};
+    });
+    const std::vector<TNetMessage> answer = host.Receive(hello);
+    QCOMPARE(answer.size(), std::size_t{1});
+    const auto &refuse = std::get<TNetRefuse>(answer.front());
+    QCOMPARE(refuse.reason, TNetRefuse::Reason::VersionMismatch);
+    QCOMPARE(refuse.text,
+             QStringLiteral("The host plays Zandrix II 2.0.0, you have 10.0.0: both need the same version."));
+    QCOMPARE(host.State(), THandshake::Outcome::Refused);
+}
+
+// Seeded games of two players, their every event sent across in batches as a host would (each
+// bonus with its label's pixels), rebuild on the other side: the events are the same, the field's
+// checksums match at every round's end, and no message is over the limit.
+void NetTest::gameStreamCrossesInBatchesWithinTheLimit()
+{
+    GameRig rig(GameRig::DefaultSeed);
+    std::vector<TGameEvent> told;
+    QObject::connect(&rig.game, &TGame::happened, &rig.game, [&](const TGameEvent &event) {
+        told.push_back(event);
+        if (event.kind == Kind::BonusShown)
+            told.back().mask = TFieldLabel::TextMask(event.text);
+    });
+    std::mt19937 draw(11);
+    const QString keys = QStringLiteral("aswyd46825");
+    // Games until their stream takes several messages.
+    const auto bytes = [&] {
+        qsizetype sum = 0;
+        for (const QByteArray &message : NetMessage::EncodeEvents(told))
+            sum += message.size();
+        return sum;
+    };
+    for (int games = 0; games < 20 && bytes() < 3 * NetProtocol::MaxMessageSize; ++games) {
+        rig.StartTwoPlayers();
+        for (int step = 0; step < 100000 && rig.game.State() != TRoundState::GameOver; ++step) {
+            rig.clock->Run(37);
+            if (draw() % 3 == 0)
+                rig.Type(QString(keys.at(static_cast<qsizetype>(draw() % 10))));
+        }
+        QCOMPARE(rig.game.State(), TRoundState::GameOver);
+    }
+
+    std::vector<TGameEvent> received;
+    TGameMirror mirror;
+    const std::vector<QByteArray> messages = NetMessage::EncodeEvents(told);
+    for (const QByteArray &message : messages) {
+        QVERIFY(message.size() <= NetProtocol::MaxMessageSize);
+        const TNetMessage batch = NetMessage::Decode(message);
+        for (const TGameEvent &event : std::get<TNetEvents>(batch).events) {
+            received.push_back(event);
+            mirror.Apply(event);
+        }
+    }
+    QVERIFY(received == told);
+    QVERIFY(messages.size() >= 3);
+    QVERIFY(mirror.roundEnds >= 3);
+    QCOMPARE(mirror.checksumMismatches, 0);
+}
+
+// Both sides of a handshake, as they end: the seat, or each side's reason.
+void NetTest::handshake_data()
+{
+    QTest::addColumn<QString>("hostVersion");
+    QTest::addColumn<QString>("guestVersion");
+    QTest::addColumn<QString>("hostPassword");
+    QTest::addColumn<QString>("guestPassword");
+    QTest::addColumn<bool>("playerFree");
+    QTest::addColumn<bool>("watcherFree");
+    QTest::addColumn<TSeat>("wanted");
+    QTest::addColumn<THandshake::Outcome>("outcome");
+    QTest::addColumn<QString>("guestReason");
+    QTest::addColumn<QString>("hostReason");
+    const QString v = QStringLiteral("2.0.0");
+    const auto seated = THandshake::Outcome::Seated;
+    const auto refused = THandshake::Outcome::Refused;
+    QTest::newRow("player, no password") << v << v << ""
+                                         << "" << true << true << TSeat::Player << seated << ""
+                                         << "";
+    QTest::newRow("watcher, no password") << v << v << ""
+                                          << "" << false << true << TSeat::Watcher << seated << ""
+                                          << "";
+    QTest::newRow("the password") << v << v << "Fahrrad 7"
+                                  << "Fahrrad 7" << true << false << TSeat::Player << seated << ""
+                                  << "";
+    QTest::newRow("a password the host does not want") << v << v << ""
+                                                       << "geheim" << true << true << TSeat::Player << seated << ""
+                                                       << "";
+    QTest::newRow("wrong password") << v << v << "Fahrrad 7"
+                                    << "fahrrad 7" << true << true << TSeat::Player << refused << "Wrong password."
+                                    << "A guest gave a wrong password.";
+    QTest::newRow("no password") << v << v << "Fahrrad 7"
+                                 << "" << true << true << TSeat::Watcher << refused
+                                 << "This game has a password: enter it to join."
+                                 << "A guest left before joining: No password given.";
+    QTest::newRow("newer host") << "2.1.0" << v << ""
+                                << "" << true << true << TSeat::Player << refused
+                                << "The host plays Zandrix II 2.1.0, you have 2.0.0: both need the same version."
+                                << "A guest with Zandrix II 2.0.0 was turned away: this game is 2.1.0.";
+    QTest::newRow("player's seat taken") << v << v << ""
+                                         << "" << false << true << TSeat::Player << refused
+                                         << "The host plays against someone else already: you can join as a watcher."
+                                         << "A guest was turned away: no player's seat is free.";
+    QTest::newRow("watchers' seats taken")
+        << v << v << ""
+        << "" << true << false << TSeat::Watcher << refused << "The game is full: eight watchers are there already."
+        << "A guest was turned away: no watcher's seat is free.";
+    QTest::newRow("full") << v << v << "x"
+                          << "x" << false << false << TSeat::Player << refused
+                          << "The game is full: a player and eight watchers are there already."
+                          << "A guest was turned away: no player's seat is free.";
+}
+
+void NetTest::handshake()
+{
+    QFETCH(QString, hostVersion);
+    QFETCH(QString, guestVersion);
+    QFETCH(QString, hostPassword);
+    QFETCH(QString, guestPassword);
+    QFETCH(bool, playerFree);
+    QFETCH(bool, watcherFree);
+    QFETCH(TSeat, wanted);
+    QFETCH(THandshake::Outcome, outcome);
+    QFETCH(QString, guestReason);
+    QFETCH(QString, hostReason);
+    THandshake host = THandshake::Host(hostVersion, hostPassword, true, [&] {
+        return THandshake::TFreeSeats{playerFree, watcherFree};
+    });
+    THandshake guest = THandshake::Join(guestVersion, guestPassword, wanted);
+    Exchange(guest, host);
+    QCOMPARE(guest.State(), outcome);
+    QCOMPARE(host.State(), outcome);
+    QCOMPARE(guest.Reason(), guestReason);
+    QCOMPARE(host.Reason(), hostReason);
+    if (outcome == THandshake::Outcome::Seated) {
+        QCOMPARE(guest.Seat(), wanted);
+        QCOMPARE(host.Seat(), wanted);
+        QVERIFY(guest.EvenOutLag());
+    }
+}
+
+// A message out of its turn ends the handshake on either side, with a word to the other; so does a
+// host that proves a password it does not know, or gives a seat nobody asked for.
+void NetTest::handshakeRefusesMessagesOutOfTurn_data()
+{
+    QTest::addColumn<bool>("hosting");
+    QTest::addColumn<QList<TNetMessage>>("received");
+    QTest::addColumn<QString>("reason");
+    const TNetHello hello{NetProtocol::Version, QStringLiteral("2.0.0"), TSeat::Player, GuestNonce};
+    const TNetChallenge challenge{HostNonce, true};
+    const TProof guestProof = TPasswordProof(QStringLiteral("pw")).OfGuest(GuestNonce, HostNonce, TSeat::Player);
+    const TProof hostProof = TPasswordProof(QStringLiteral("pw")).OfHost(GuestNonce, HostNonce, TSeat::Player);
+    const QString protocol = QStringLiteral("A guest was turned away: it did not follow the game's protocol.");
+    QTest::newRow("host: proof first") << true << QList<TNetMessage>{TNetProof{guestProof}} << protocol;
+    QTest::newRow("host: hello twice") << true << QList<TNetMessage>{hello, hello} << protocol;
+    QTest::newRow("host: events") << true << QList<TNetMessage>{hello, TNetEvents{}} << protocol;
+    QTest::newRow("host: the host's proof sent back")
+        << true << QList<TNetMessage>{hello, TNetProof{hostProof}} << "A guest gave a wrong password.";
+    const QString odd = QStringLiteral("The host does not follow the game's protocol.");
+    QTest::newRow("guest: welcome first")
+        << false << QList<TNetMessage>{TNetWelcome{TSeat::Player, hostProof, false}} << odd;
+    QTest::newRow("guest: a hello") << false << QList<TNetMessage>{hello} << odd;
+    QTest::newRow("guest: the guest's proof sent back")
+        << false << QList<TNetMessage>{challenge, TNetWelcome{TSeat::Player, guestProof, false}}
+        << "The host does not know the game's password: it is not the game you meant to join.";
+    QTest::newRow("guest: another seat") << false
+                                         << QList<TNetMessage>{challenge, TNetWelcome{TSeat::Watcher, hostProof, false}}
+                                         << "The host offered a seat you did not ask for.";
+    QTest::newRow("guest: the host leaves")
+        << false << QList<TNetMessage>{challenge, TNetBye{QStringLiteral("Closed.")}}
+        << "The host closed the connection: Closed.";
+}
+
+void NetTest::handshakeRefusesMessagesOutOfTurn()
+{
+    QFETCH(bool, hosting);
+    QFETCH(QList<TNetMessage>, received);
+    QFETCH(QString, reason);
+    THandshake side =
+        hosting ? THandshake::Host(
+            QStringLiteral("2.0.0"), QStringLiteral("pw"), false,
+            [] {
+                return THandshake::TFreeSeats{true, true};
+            },
+            Fixed(HostNonce))
+                : THandshake::Join(QStringLiteral("2.0.0"), QStringLiteral("pw"), TSeat::Player, Fixed(GuestNonce));
+    side.Start();
+    std::vector<TNetMessage> last;
+    for (const TNetMessage &message : received)
+        last = side.Receive(message);
+    QCOMPARE(side.State(), THandshake::Outcome::Refused);
+    QCOMPARE(side.Reason(), reason);
+    // The other side is told, unless it left first; and nothing more is taken.
+    if (!std::holds_alternative<TNetBye>(received.back()))
+        QCOMPARE(last.size(), std::size_t{1});
+    QVERIFY(side.Receive(received.back()).empty());
+    QCOMPARE(side.State(), THandshake::Outcome::Refused);
+}
+
+// The password never goes over the wire, and a proof overheard is worth nothing in another
+// handshake: the host's nonce is new each time.
+void NetTest::passwordIsNeverSentAndAProofServesOnce()
+{
+    const QString password = QStringLiteral("Fahrrad 7");
+    THandshake host = THandshake::Host(QStringLiteral("2.0.0"), password, false, [] {
+        return THandshake::TFreeSeats{true, true};
+    });
+    THandshake guest = THandshake::Join(QStringLiteral("2.0.0"), password, TSeat::Player, Fixed(GuestNonce));
+    QByteArray wire;
+    std::vector<TNetMessage> toHost = guest.Start();
+    TNetProof overheard;
+    for (int rounds = 0; rounds < 3 && !toHost.empty(); ++rounds) {
+        std::vector<TNetMessage> toGuest;
+        for (const TNetMessage &message : toHost) {
+            wire += NetMessage::Encode(message);
+            if (const auto *proof = std::get_if<TNetProof>(&message))
+                overheard = *proof;
+            for (TNetMessage &answer : host.Receive(message))
+                toGuest.push_back(std::move(answer));
+        }
+        toHost.clear();
+        for (const TNetMessage &message : toGuest) {
+            wire += NetMessage::Encode(message);
+            for (TNetMessage &answer : guest.Receive(message))
+                toHost.push_back(std::move(answer));
+        }
+    }
+    QCOMPARE(guest.State(), THandshake::Outcome::Seated);
+    QVERIFY(!wire.contains(password.toUtf8()));
+    QVERIFY(!wire.contains(QByteArrayView(reinterpret_cast<const char *>(password.utf16()), password.size() * 2)));
+
+    // Someone who overheard it all says the same hello and gives the same proof to the host again.
+    THandshake again = THandshake::Host(QStringLiteral("2.0.0"), password, false, [] {
+        return THandshake::TFreeSeats{true, true};
+    });
+    again.Receive(TNetHello{NetProtocol::Version, QStringLiteral("2.0.0"), TSeat::Player, GuestNonce});
+    again.Receive(overheard);
+    QCOMPARE(again.State(), THandshake::Outcome::Refused);
+    QCOMPARE(again.Reason(), QStringLiteral("A guest gave a wrong password."));
+
+    // Two proofs that differ only in their last byte are not the same.
+    TProof one{};
+    TProof other{};
+    other.back() = 1;
+    QVERIFY(TPasswordProof::Same(one, one));
+    QVERIFY(!TPasswordProof::Same(one, other));
+}
+
+QTEST_MAIN(NetTest)
+#include "tst_net.moc"
