@@ -5,6 +5,7 @@
 //                  [--drivers threaded,precise,coarse,bare] [--starts N] [--x11 | --platform NAME]
 //                  [--glib | --no-glib] [--no-repaint] [--one-cycle]
 //   zandrix2-bench --gamepad [--quick]     the game controllers' rows instead (GamepadBench.h)
+//   zandrix2-bench --gif [--quick]         exporting a round as GIF instead (GifBench.h)
 //   zandrix2-bench --replay [--games N]    the replays' rows instead (ReplayBench.h), N games (200)
 //   zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]
 //                  [--partner rusher|territory|hugger]
@@ -19,6 +20,7 @@
 #include "bench/ComputerBench.h"
 #include "bench/FirstFrame.h"
 #include "bench/GamepadBench.h"
+#include "bench/GifBench.h"
 #include "bench/ReplayBench.h"
 #include "bench/ResultTable.h"
 #include "bench/SleepFloor.h"
@@ -58,6 +60,8 @@ struct Options
     bool oneCycle = false;
     bool firstFrame = false;
     bool gamepad = false;
+    // Exporting a round as GIF instead.
+    bool gif = false;
     // The replays' rows instead: recorded games played back and verified.
     bool replay = false;
     ReplayBenchOptions replayOptions;
@@ -167,6 +171,8 @@ Options Parse(int argc, char **argv)
                 Usage("--games wants 1 or more");
         } else if (argument == "--gamepad") {
             options.gamepad = true;
+        } else if (argument == "--gif") {
+            options.gif = true;
         } else if (argument == "--first-frame") {
             options.firstFrame = true;
         } else if (argument == "--one-cycle") {
@@ -221,6 +227,8 @@ int main(int argc, char *argv[])
         return RunFirstFrameChild(argc, argv, mainStart);
     if (options.gamepad)
         return RunGamepadBench(argc, argv, options.quick);
+    if (options.gif)
+        return RunGifBench(argc, argv, options.quick);
     if (options.replay)
         return RunReplayBench(argc, argv, options.replayOptions);
     if (options.computer) {

@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include <enet/enet.h>
+#include <enet/time.h>
 
 #include <climits>
 
@@ -198,8 +199,8 @@ bool TNetLink::OpenHost(bool listening, quint16 port, QString *error)
     host->maximumPacketSize = static_cast<size_t>(qMax(limits.maxMessageBytes, 1));
     host->maximumWaitingData = static_cast<size_t>(qMax(limits.maxWaitingBytes, limits.maxMessageBytes));
     queuedBytes.assign(host->peerCount, 0);
-    notifier = std::make_unique<QSocketNotifier>(static_cast<qintptr>(host->socket), QSocketNotifier::Read);
-    connect(notifier.get(), &QSocketNotifier::activated, this, &TNetLink::Service);
+    notifier = new QSocketNotifier(static_cast<qintptr>(host->socket), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &TNetLink::Service);
     return true;
 }
 
@@ -207,7 +208,11 @@ void TNetLink::CloseHost()
 {
     serviceTimer.stop();
     flushTimer.stop();
-    notifier.reset();
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+        notifier = nullptr;
+    }
     if (!host)
         return;
     for (auto &[id, peer] : peers)
@@ -258,9 +263,13 @@ void TNetLink::ConnectTo(const QHostAddress &address)
         Fail(tr("Cannot open a network socket."));
         return;
     }
+    // ENet checks its timeouts only when it resends, ever more seldom: Watch() keeps the deadline,
+    // ENet's own is a backstop.
     const auto connectMs = static_cast<enet_uint32>(qMax(limits.connectMs, 1));
-    enet_peer_timeout(enet, 0, connectMs, connectMs);
-    peers[NextId()].enet = enet;
+    enet_peer_timeout(enet, 0, 2 * connectMs, 2 * connectMs);
+    Peer &peer = peers[NextId()];
+    peer.enet = enet;
+    peer.sinceMs = clock.elapsed();
     enet_host_flush(host);
     UpdateTimer();
 }
@@ -279,6 +288,8 @@ void TNetLink::Service()
         if (!stays || !alive)
             return;
     }
+    if (host && !Watch())
+        return;
     UpdateTimer();
 }
 
@@ -297,8 +308,9 @@ bool TNetLink::Handle(const ENetEvent &event)
             it = peers.emplace(NextId(), Peer{event.peer}).first;
         }
         const auto silentMs = static_cast<enet_uint32>(qMax(limits.silentMs, 1));
-        enet_peer_timeout(event.peer, 0, silentMs, silentMs);
+        enet_peer_timeout(event.peer, 0, silentMs, 2 * silentMs);
         it->second.connected = true;
+        it->second.connectedAt = host->serviceTime;
         it->second.windowStartMs = clock.elapsed();
         emit connected(it->first);
         return alive;
@@ -338,6 +350,43 @@ bool TNetLink::Handle(const ENetEvent &event)
         return alive;
     }
     case ENET_EVENT_TYPE_NONE: break;
+    }
+    return true;
+}
+
+bool TNetLink::Watch()
+{
+    // A peer acknowledges what we send, and we ping it twice a second when there is nothing else:
+    // an acknowledgement older than the limit means that it is gone.
+    const qint64 now = clock.elapsed();
+    const auto silentMs = static_cast<enet_uint32>(qMax(limits.silentMs, 1));
+    std::vector<int> gone;
+    for (const auto &[id, peer] : peers) {
+        if (peer.dropped)
+            continue;
+        const bool late = peer.connected ? qMin(ENET_TIME_DIFFERENCE(host->serviceTime, peer.enet->lastReceiveTime),
+                                                ENET_TIME_DIFFERENCE(host->serviceTime, peer.connectedAt))
+                                               > silentMs
+                                         : now - peer.sinceMs > limits.connectMs;
+        if (late)
+            gone.push_back(id);
+    }
+    const QPointer<TNetLink> alive(this);
+    for (const int id : gone) {
+        const auto it = peers.find(id);
+        if (!host || it == peers.end())
+            return true;
+        const Peer peer = it->second;
+        peers.erase(it);
+        enet_peer_reset(peer.enet);
+        if (!peer.connected) {
+            CloseHost();
+            Fail(tr("Nobody answers at %1:%2.").arg(target).arg(targetPort));
+            return true;
+        }
+        emit disconnected(id, Goodbye(0, limits.silentMs));
+        if (!alive)
+            return false;
     }
     return true;
 }

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <map>
-#include <memory>
 #include <vector>
 
 class QHostAddress;
@@ -92,6 +91,10 @@ private:
         _ENetPeer *enet = nullptr;
         bool connected = false;
         bool dropped = false;
+        // When a join began (our clock), for its deadline.
+        qint64 sinceMs = 0;
+        // When it was connected (ENet's clock): until it acknowledges something, it was last heard then.
+        quint32 connectedAt = 0;
         qint64 windowStartMs = 0;
         int windowMessages = 0;
         qint64 windowBytes = 0;
@@ -106,6 +109,9 @@ private:
     // Handles one event of the host; false once the link is gone.
     bool Handle(const _ENetEvent &event);
     bool Admit(Peer &peer, qsizetype bytes);
+    // Ends the peers that have been silent too long and a join that has waited too long; false once
+    // the link is gone.
+    bool Watch();
     void DropPeer(PeerMap::iterator it, const QString &reason, bool later);
     void Fail(const QString &message);
     void EmitLater(int peer, const QString &reason);
@@ -115,7 +121,9 @@ private:
 
     TNetLinkLimits limits;
     _ENetHost *host = nullptr;
-    std::unique_ptr<QSocketNotifier> notifier;
+    // Wakes the link when the host's socket has something; a child of the link, put away with
+    // deleteLater() when the host closes, which may happen while it is telling of its socket.
+    QSocketNotifier *notifier = nullptr;
     // Per ENet peer slot, the bytes of the packets we queued that ENet has not let go of yet; lives
     // as long as the host, whose packets count down into it when freed.
     std::vector<qsizetype> queuedBytes;
