@@ -8,17 +8,22 @@
 //   rounds                          varint, then for each: its event count (varint) and events
 //   digest                          8 bytes: the start of the SHA-256 of everything before it
 //
-// An event begins with one byte. A step of one pixel in any of the eight directions, with
-// nothing else about the cycle changed, is that byte alone (plus the time when it is far):
-//   1 p ddd ttt    p the player, ddd the direction (Neighbours), ttt the time since the event
-//                  before (0..6; 7: the time minus 7 follows as a varint)
+// An event begins with one byte. Most of a game is steps, each followed by its score on the
+// panel, and both are a byte as a rule:
+//   1 p ddd ttt    a step of player p by one pixel in direction ddd (Neighbours), scoring what
+//                  that player's step before scored; ttt its time: 0 one step interval after that
+//                  player's step before, 1..6 that minus 1 since the event before, 7 a varint of
+//                  the time since the event before follows
+//   0 f s kkkkk    with kkkkk = PanelCodes + d: display d changed at the time of the event before,
+//                  shown if f; s: by as much as its change before, else the change follows
 // Any other event:
 //   0 f p kkkkk    k the kind (Kinds), p the player, f its flag (visible, collected);
 //                  then the time since the event before (signed varint) and what the kind tells.
 // A panel's value is told as the change from that display's value before.
+// A bonus is told with its place and kind (1..10, 0 for none).
 // A cycle is told as the fields that changed since that player's last one: a byte of bits (x, y,
 // dir, interval, score, lives, jets) and each changed field. A bonus label's pixels follow its
-// text as width, height and the mask's bytes.
+// text (see WriteMask).
 #include "replay/ReplayFormat.h"
 #include "game/TFieldSurface.h"
 #include "game/TGameEvent.h"
@@ -26,11 +31,13 @@
 #include "replay/TReplay.h"
 
 #include <QCryptographicHash>
+#include <QHash>
 #include <QStringDecoder>
 
 #include <array>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -55,6 +62,9 @@ constexpr unsigned PlayerBit = 0x20;
 constexpr unsigned KindBits = 0x1F;
 constexpr unsigned StepPlayerBit = 0x40;
 constexpr unsigned FarTime = 7;
+// The first kind code of the short panel changes, one for each display.
+constexpr std::size_t PanelCodes = 18;
+static_assert(Kinds.size() <= PanelCodes && PanelCodes + DisplayCount <= 32);
 
 // The bits of a cycle's changed fields.
 constexpr unsigned FieldX = 1, FieldY = 2, FieldDir = 4, FieldInterval = 8, FieldScore = 16, FieldLives = 32,
@@ -189,7 +199,15 @@ struct Context
 {
     std::int64_t time = 0;
     std::array<TCycleState, 2> cycles{};
+    // Each player's last step: its time and what it scored.
+    std::array<std::int64_t, 2> stepTime{};
+    std::array<std::int64_t, 2> stepScore{};
+    // Each display's value and its last change.
     std::array<std::int32_t, DisplayCount> panel{};
+    std::array<std::int64_t, DisplayCount> panelChange{};
+    // The labels' pixels told so far, by number (decoding) and by their bytes (encoding).
+    std::vector<TLabelMask> masks;
+    QHash<QByteArray, qsizetype> maskNumbers;
     std::size_t events = 0;
 
     TCycleState &Of(TPlayer player) { return cycles.at(Index(player)); }
@@ -203,9 +221,10 @@ unsigned KindCode(Kind kind)
     throw Failure("A replay cannot keep an event of an unknown kind.");
 }
 
-bool IsCycleKind(Kind kind)
+// Whether an event names a player: its cycle's, or the winner's.
+bool TellsPlayer(const TGameEvent &event)
 {
-    return kind >= Kind::Cycle && kind <= Kind::Lives;
+    return event.TellsCycle() || event.kind == Kind::GameEnd;
 }
 
 void WriteCycle(Writer &out, const TCycleState &before, const TCycleState &after)
@@ -257,21 +276,32 @@ TCycleState ReadCycle(Reader &in, const TCycleState &before)
     return after;
 }
 
-void WriteMask(Writer &out, const TLabelMask &mask)
+// A label's pixels: 0 and the mask (width, height, bytes; 0, 0 for none), or the number of an
+// earlier one (1 the first): a game shows the same few bonuses again and again.
+void WriteMask(Writer &out, Context &context, const TLabelMask &mask)
 {
-    const qsizetype size = TLabelMask::Bytes(mask.width, mask.height);
-    if (mask.IsNull() || mask.bits.size() != size) {
+    if (mask.IsNull() || mask.bits.size() != TLabelMask::Bytes(mask.width, mask.height)) {
+        out.Varint(0);
         out.Varint(0);
         out.Varint(0);
         return;
     }
+    QByteArray key = QByteArray::number(mask.width) + 'x' + QByteArray::number(mask.height) + ':' + mask.bits;
+    if (const auto earlier = context.maskNumbers.constFind(key); earlier != context.maskNumbers.constEnd()) {
+        out.Varint(static_cast<std::uint64_t>(*earlier));
+        return;
+    }
+    context.maskNumbers.insert(key, context.maskNumbers.size() + 1);
+    out.Varint(0);
     out.Varint(mask.width);
     out.Varint(mask.height);
     out.bytes.append(mask.bits);
 }
 
-TLabelMask ReadMask(Reader &in)
+TLabelMask ReadMask(Reader &in, Context &context)
 {
+    if (const auto earlier = in.Varint(context.masks.size()); earlier > 0)
+        return context.masks.at(earlier - 1);
     const auto width = static_cast<int>(in.Varint(TFieldSurface::Width));
     const auto height = static_cast<int>(in.Varint(TFieldSurface::Height));
     if (width == 0 || height == 0) {
@@ -280,7 +310,8 @@ TLabelMask ReadMask(Reader &in)
         return {};
     }
     const QByteArrayView bits = in.Take(TLabelMask::Bytes(width, height));
-    return {static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), bits.toByteArray()};
+    return context.masks.emplace_back(
+        TLabelMask{static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), bits.toByteArray()});
 }
 
 // The difference of two 32-bit values as they wrap, and the value back from it.
@@ -294,38 +325,108 @@ std::int32_t Changed(std::int32_t from, std::int64_t change)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(from) + static_cast<std::uint32_t>(change));
 }
 
-bool IsCompactStep(const TGameEvent &event, const TCycleState &before, std::int64_t time)
+// Whether a step can be told in its short form: one pixel on, and nothing else about the cycle
+// changed but the score, by what the player's step before scored.
+std::optional<unsigned> ShortStep(const TGameEvent &event, const Context &context)
 {
-    if (event.kind != Kind::Step || event.time < time || event.time > ReplayFormat::MaxTime)
-        return false;
-    TCycleState moved = event.cycle;
-    moved.x = before.x;
-    moved.y = before.y;
-    return moved == before && Direction(before, event.cycle).has_value();
+    if (event.kind != Kind::Step || event.time < context.time || event.time > ReplayFormat::MaxTime)
+        return std::nullopt;
+    const std::size_t player = Index(event.player);
+    const TCycleState &before = context.cycles.at(player);
+    TCycleState expected = before;
+    expected.x = event.cycle.x;
+    expected.y = event.cycle.y;
+    expected.score = Changed(before.score, context.stepScore.at(player));
+    if (!(expected == event.cycle))
+        return std::nullopt;
+    return Direction(before, event.cycle);
+}
+
+// A step's time relative to the player's step before (see the layout above).
+std::int64_t NextStepTime(const Context &context, std::size_t player)
+{
+    return context.stepTime.at(player) + context.cycles.at(player).interval;
+}
+
+// What both directions note after any step or panel change, short or not.
+void NoteStep(Context &context, const TGameEvent &event, const TCycleState &before)
+{
+    const std::size_t player = Index(event.player);
+    context.stepTime.at(player) = event.time;
+    context.stepScore.at(player) = Change(before.score, event.cycle.score);
+}
+
+void NotePanel(Context &context, std::size_t display, std::int32_t value)
+{
+    context.panelChange.at(display) = Change(context.panel.at(display), value);
+    context.panel.at(display) = value;
+}
+
+void WriteShortStep(Writer &out, Context &context, const TGameEvent &event, unsigned direction)
+{
+    const std::size_t player = Index(event.player);
+    const std::int64_t since = event.time - context.time;
+    const unsigned time = event.time == NextStepTime(context, player) ? 0
+                          : since < FarTime - 1                       ? 1 + unsigned(since)
+                                                                      : FarTime;
+    out.Byte(StepBit | (event.player == TPlayer::Blue ? StepPlayerBit : 0) | direction << 3 | time);
+    if (time == FarTime)
+        out.Varint(static_cast<std::uint64_t>(since));
+    const TCycleState before = context.cycles.at(player);
+    context.cycles.at(player) = event.cycle;
+    context.time = event.time;
+    NoteStep(context, event, before);
+}
+
+TGameEvent ReadShortStep(Reader &in, Context &context, unsigned head)
+{
+    TGameEvent event;
+    event.kind = Kind::Step;
+    event.player = head & StepPlayerBit ? TPlayer::Blue : TPlayer::Red;
+    const std::size_t player = Index(event.player);
+    const unsigned time = head & 7u;
+    const std::int64_t at = time == 0 ? NextStepTime(context, player)
+                            : time < FarTime
+                                ? context.time + (time - 1)
+                                : context.time + static_cast<std::int64_t>(in.Varint(ReplayFormat::MaxTime));
+    if (at < context.time || at > ReplayFormat::MaxTime)
+        Damaged();
+    event.time = at;
+    const TCycleState before = context.cycles.at(player);
+    const auto &step = Neighbours.at(head >> 3 & 7u);
+    event.cycle = before;
+    event.cycle.x = static_cast<std::uint16_t>(before.x + step[0]);
+    event.cycle.y = static_cast<std::uint16_t>(before.y + step[1]);
+    event.cycle.score = Changed(before.score, context.stepScore.at(player));
+    context.cycles.at(player) = event.cycle;
+    context.time = event.time;
+    NoteStep(context, event, before);
+    return event;
 }
 
 void WriteEvent(Writer &out, Context &context, const TGameEvent &event)
 {
-    // Told cycles are kept for the next event's comparison; an event told by this program never
-    // has a time below 0 or beyond a round's length.
-    const std::int64_t time = std::clamp<std::int64_t>(event.time, 0, ReplayFormat::MaxTime);
-    const bool cycle = event.kind != Kind::BonusErased ? IsCycleKind(event.kind) : event.collected;
-    TCycleState &known = context.Of(event.player);
-    if (IsCompactStep(event, known, context.time)) {
-        const auto delta = static_cast<std::uint64_t>(time - context.time);
-        const unsigned near = delta < FarTime ? static_cast<unsigned>(delta) : FarTime;
-        out.Byte(StepBit | (event.player == TPlayer::Blue ? StepPlayerBit : 0) | *Direction(known, event.cycle) << 3
-                 | near);
-        if (near == FarTime)
-            out.Varint(delta - FarTime);
-        context.time = time;
-        known = event.cycle;
+    if (const std::optional<unsigned> direction = ShortStep(event, context)) {
+        WriteShortStep(out, context, event, *direction);
         return;
     }
+    if (event.kind == Kind::Panel && event.time == context.time) {
+        const auto display = static_cast<std::size_t>(event.display);
+        const std::int64_t change = Change(context.panel.at(display), event.value);
+        const bool same = change == context.panelChange.at(display);
+        out.Byte(static_cast<unsigned>(PanelCodes + display) | (event.visible ? FlagBit : 0) | (same ? PlayerBit : 0));
+        if (!same)
+            out.Signed(change);
+        NotePanel(context, display, event.value);
+        return;
+    }
+    // An event told by this program never has a time below 0 or beyond a round's length.
+    const std::int64_t time = std::clamp<std::int64_t>(event.time, 0, ReplayFormat::MaxTime);
     const bool flag = event.kind == Kind::BonusErased
                           ? event.collected
                           : (event.kind == Kind::Panel || event.kind == Kind::GameOverShown) && event.visible;
-    out.Byte(KindCode(event.kind) | (flag ? FlagBit : 0) | (event.player == TPlayer::Blue ? PlayerBit : 0));
+    const bool blue = TellsPlayer(event) && event.player == TPlayer::Blue;
+    out.Byte(KindCode(event.kind) | (flag ? FlagBit : 0) | (blue ? PlayerBit : 0));
     out.Signed(time - context.time);
     context.time = time;
     switch (event.kind) {
@@ -335,17 +436,18 @@ void WriteEvent(Writer &out, Context &context, const TGameEvent &event)
         out.Varint(event.y);
         out.Byte(event.bonus);
         out.Text(event.text);
-        WriteMask(out, event.mask);
+        WriteMask(out, context, event.mask);
         break;
     case Kind::BonusErased:
         out.Varint(event.x);
         out.Varint(event.y);
+        out.Byte(event.bonus);
         break;
     case Kind::Panel: {
         const auto display = static_cast<std::size_t>(event.display);
         out.Byte(static_cast<unsigned>(display));
         out.Signed(Change(context.panel.at(display), event.value));
-        context.panel.at(display) = event.value;
+        NotePanel(context, display, event.value);
         break;
     }
     case Kind::RoundEnd:
@@ -357,9 +459,16 @@ void WriteEvent(Writer &out, Context &context, const TGameEvent &event)
     case Kind::CrashShown: out.Text(event.text); break;
     default: break;
     }
-    if (cycle) {
+    if (event.TellsCycle()) {
+        TCycleState &known = context.Of(event.player);
+        const TCycleState before = known;
         WriteCycle(out, known, event.cycle);
         known = event.cycle;
+        if (event.kind == Kind::Step) {
+            TGameEvent told = event;
+            told.time = time;
+            NoteStep(context, told, before);
+        }
     }
 }
 
@@ -375,31 +484,29 @@ TGameEvent ReadEvent(Reader &in, Context &context)
 {
     if (++context.events > ReplayFormat::MaxEvents)
         Damaged();
-    TGameEvent event;
     const unsigned head = in.Byte();
-    if (head & StepBit) {
-        event.kind = Kind::Step;
-        event.player = head & StepPlayerBit ? TPlayer::Blue : TPlayer::Red;
-        const unsigned near = head & 7u;
-        const std::uint64_t delta = near == FarTime ? FarTime + in.Varint(ReplayFormat::MaxTime) : near;
-        event.time = context.time + static_cast<std::int64_t>(delta);
-        if (event.time > ReplayFormat::MaxTime)
-            Damaged();
-        TCycleState &known = context.Of(event.player);
-        const auto &step = Neighbours.at(head >> 3 & 7u);
-        event.cycle = known;
-        event.cycle.x = static_cast<std::uint16_t>(known.x + step[0]);
-        event.cycle.y = static_cast<std::uint16_t>(known.y + step[1]);
-        known = event.cycle;
-        context.time = event.time;
+    if (head & StepBit)
+        return ReadShortStep(in, context, head);
+    TGameEvent event;
+    const unsigned code = head & KindBits;
+    const bool flag = (head & FlagBit) != 0;
+    if (code >= PanelCodes && code < PanelCodes + DisplayCount) {
+        const std::size_t display = code - PanelCodes;
+        event.kind = Kind::Panel;
+        event.time = context.time;
+        event.display = static_cast<TDisplay>(display);
+        event.visible = flag;
+        const std::int64_t change = head & PlayerBit ? context.panelChange.at(display)
+                                                     : in.Signed(std::numeric_limits<std::int32_t>::min(),
+                                                                 std::numeric_limits<std::int32_t>::max());
+        event.value = Changed(context.panel.at(display), change);
+        NotePanel(context, display, event.value);
         return event;
     }
-    const unsigned code = head & KindBits;
     if (code >= Kinds.size())
         Damaged();
     event.kind = Kinds.at(code);
     event.player = head & PlayerBit ? TPlayer::Blue : TPlayer::Red;
-    const bool flag = (head & FlagBit) != 0;
     event.time = context.time + in.Signed(-context.time, ReplayFormat::MaxTime - context.time);
     context.time = event.time;
     switch (event.kind) {
@@ -409,11 +516,12 @@ TGameEvent ReadEvent(Reader &in, Context &context)
         event.y = static_cast<std::uint16_t>(in.Varint(0xFFFF));
         event.bonus = static_cast<std::uint8_t>(in.Byte());
         event.text = in.Text();
-        event.mask = ReadMask(in);
+        event.mask = ReadMask(in, context);
         break;
     case Kind::BonusErased:
         event.x = static_cast<std::uint16_t>(in.Varint(0xFFFF));
         event.y = static_cast<std::uint16_t>(in.Varint(0xFFFF));
+        event.bonus = static_cast<std::uint8_t>(in.Byte());
         event.collected = flag;
         break;
     case Kind::Panel: {
@@ -421,10 +529,9 @@ TGameEvent ReadEvent(Reader &in, Context &context)
         if (display >= DisplayCount)
             Damaged();
         event.display = static_cast<TDisplay>(display);
-        std::int32_t &value = context.panel.at(display);
-        value = Changed(value,
-                        in.Signed(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-        event.value = value;
+        event.value = Changed(context.panel.at(display), in.Signed(std::numeric_limits<std::int32_t>::min(),
+                                                                   std::numeric_limits<std::int32_t>::max()));
+        NotePanel(context, display, event.value);
         break;
     }
     case Kind::RoundEnd:
@@ -446,10 +553,15 @@ TGameEvent ReadEvent(Reader &in, Context &context)
         event.visible = flag;
     else if (flag && event.kind != Kind::BonusErased)
         Damaged();
+    if (event.player == TPlayer::Blue && !TellsPlayer(event))
+        Damaged();
     if (event.TellsCycle()) {
         TCycleState &known = context.Of(event.player);
+        const TCycleState before = known;
         event.cycle = ReadCycle(in, known);
         known = event.cycle;
+        if (event.kind == Kind::Step)
+            NoteStep(context, event, before);
     }
     return event;
 }

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 [[noreturn]] void CannotPlay(const QString &path, const QString &reason)
@@ -21,17 +24,18 @@ namespace {
 
 TReplay TReplay::Read(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(QFile::encodeName(path).toStdString(), error);
+    if (status.type() == std::filesystem::file_type::not_found)
         CannotPlay(path, QStringLiteral("there is no such file."));
-    if (info.isDir())
+    if (status.type() == std::filesystem::file_type::directory)
         CannotPlay(path, QStringLiteral("it is a folder, not a file."));
-    // A FIFO or a device would be read until it ends, if ever.
-    if (!info.isFile())
+    // A FIFO or a device would be read until it ends, if ever; a file out of reach is told below.
+    if (!error && status.type() != std::filesystem::file_type::regular)
         CannotPlay(path, QStringLiteral("it is not a regular file."));
-    if (info.size() > ReplayFormat::MaxFileSize)
-        CannotPlay(path,
-                   QStringLiteral("at %1 MB it is far too large to be a replay.").arg(info.size() / (1024 * 1024)));
+    const qint64 size = QFileInfo(path).size();
+    if (size > ReplayFormat::MaxFileSize)
+        CannotPlay(path, QStringLiteral("at %1 MB it is far too large to be a replay.").arg(size / (1024 * 1024)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         CannotPlay(path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));

@@ -29,6 +29,18 @@ QString ModeName(TGameMode mode)
     return QStringLiteral("game");
 }
 
+// The message of the exception being handled.
+QString FailureText()
+{
+    try {
+        throw;
+    } catch (const std::exception &failure) {
+        return QString::fromUtf8(failure.what());
+    } catch (...) {
+        return QStringLiteral("The game could not be kept.");
+    }
+}
+
 } // namespace
 
 TReplayRecorder::TReplayRecorder(TGame &owner, QString where, QObject *parent)
@@ -41,9 +53,9 @@ TReplayRecorder::TReplayRecorder(TGame &owner, QString where, QObject *parent)
         // Nothing the recorder does may reach into the game: a failure to keep a game is told.
         try {
             Record(event);
-        } catch (const std::exception &failure) {
+        } catch (...) {
             current.reset();
-            emit keepFailed(QString::fromUtf8(failure.what()));
+            emit keepFailed(FailureText());
         }
     });
 }
@@ -112,8 +124,8 @@ void TReplayRecorder::Record(const TGameEvent &event)
                 return;
             try {
                 Finish();
-            } catch (const std::exception &failure) {
-                emit keepFailed(QString::fromUtf8(failure.what()));
+            } catch (...) {
+                emit keepFailed(FailureText());
             }
         });
     }
@@ -146,8 +158,8 @@ void TReplayRecorder::Finish()
     emit gameKept();
     try {
         Keep(*done);
-    } catch (const Failure &failure) {
-        emit keepFailed(QString::fromUtf8(failure.what()));
+    } catch (...) {
+        emit keepFailed(FailureText());
     }
 }
 

@@ -1,9 +1,13 @@
 // Whole games played on settings files that are missing, broken, huge or out of reach. Whatever
 // the file is, the game starts, plays to its end and either records the score while keeping every
 // other byte of the file, or says "Kann nicht nach <the file's full path> schreiben", leaves the
-// file exactly as it was and keeps the score to show and to write with the next game.
+// file exactly as it was and keeps the score to show and to write with the next game. A replay file
+// that is anything but a whole replay fails with one clear message.
 #include "halloffame/TFameTable.h"
+#include "platform/Failure.h"
 #include "platform/TProfileFile.h"
+#include "replay/TReplay.h"
+#include "replay/TReplayRecorder.h"
 #include "support/Files.h"
 #include "support/GameRig.h"
 
@@ -13,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -234,6 +239,8 @@ private slots:
     void writableFileGetsTheScoreAndKeepsEveryOtherByte();
     void unwritableFileIsReportedAndLeftAsItWas_data();
     void unwritableFileIsReportedAndLeftAsItWas();
+    void badReplayFileFailsWithOneClearMessage_data();
+    void badReplayFileFailsWithOneClearMessage();
 };
 
 void BadSettingsFiles::writableFileGetsTheScoreAndKeepsEveryOtherByte_data()
@@ -412,6 +419,121 @@ void BadSettingsFiles::unwritableFileIsReportedAndLeftAsItWas()
     const qsizetype at = stored.indexOf(second.first());
     QVERIFY2(at >= 0 && stored.mid(at, second.size()) == second, qPrintable(stored.join(u',')));
     QCOMPARE(fame.Unsaved(TProfileFile::Settings()), 0);
+}
+
+namespace {
+
+// A real replay: a two-player game with a bonus on the field, as the recorder keeps it.
+QByteArray RealReplay()
+{
+    static const QByteArray bytes = [] {
+        GameRig rig;
+        const QTemporaryDir folder;
+        TReplayRecorder recorder(rig.game, folder.path());
+        rig.StartTwoPlayers();
+        rig.TickBoth(40);
+        rig.Tick(TClock::Bonus);
+        rig.TickBoth(40);
+        rig.CrashRed();
+        rig.PlayToGameOver(true, 30);
+        return Contents(recorder.LastFile());
+    }();
+    return bytes;
+}
+
+QByteArray Cut(qsizetype sevenths)
+{
+    return RealReplay().left(RealReplay().size() * sevenths / 7);
+}
+
+QByteArray Flipped(qsizetype at)
+{
+    QByteArray bytes = RealReplay();
+    at = at < 0 ? bytes.size() + at : at;
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x10);
+    return bytes;
+}
+
+} // namespace
+
+// A replay file that is cut short, altered, empty, of a newer format, huge, not a file at all or
+// out of reach fails with one message that names the file and says what is wrong, at once, without
+// reading more than a replay can be.
+void BadSettingsFiles::badReplayFileFailsWithOneClearMessage_data()
+{
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+
+    QVERIFY(RealReplay().size() > 200);
+    QCOMPARE(TReplay::Decode(RealReplay()).VerifyChecksums(), 0);
+    for (qsizetype sevenths = 1; sevenths < 7; ++sevenths)
+        QTest::addRow("cut at %lld/7", static_cast<long long>(sevenths))
+            << QStringLiteral("file") << Cut(sevenths) << QStringLiteral("damaged");
+    QTest::newRow("cut after the format")
+        << QStringLiteral("file") << RealReplay().left(9) << QStringLiteral("damaged");
+    // The mode, an event half-way, the start of the digest, its last byte.
+    for (const qsizetype at : {qsizetype(9), RealReplay().size() / 2, RealReplay().size() - 8, qsizetype(-1)})
+        QTest::addRow("a byte altered at %lld", static_cast<long long>(at))
+            << QStringLiteral("file") << Flipped(at) << QStringLiteral("damaged");
+    QTest::newRow("empty") << QStringLiteral("file") << QByteArray() << QStringLiteral("empty");
+    QTest::newRow("not a replay") << QStringLiteral("file") << Garbage(4096)
+                                  << QStringLiteral("not a Zandrix II replay");
+    QTest::newRow("a settings file") << QStringLiteral("file") << QByteArray("[Controls]\nfasta=w\n")
+                                     << QStringLiteral("not a Zandrix II replay");
+    QByteArray newer = RealReplay();
+    newer[8] = 2;
+    QTest::newRow("a newer format") << QStringLiteral("file") << newer << QStringLiteral("newer Zandrix II (format 2");
+    QTest::newRow("1 GB, sparse") << QStringLiteral("sparse") << QByteArray() << QStringLiteral("too large");
+    QTest::newRow("a folder") << QStringLiteral("folder") << QByteArray() << QStringLiteral("folder");
+    QTest::newRow("a FIFO") << QStringLiteral("fifo") << QByteArray() << QStringLiteral("not a regular file");
+    QTest::newRow("missing") << QStringLiteral("missing") << QByteArray() << QStringLiteral("no such file");
+    QTest::newRow("unreadable") << QStringLiteral("unreadable") << RealReplay() << QStringLiteral("cannot be read");
+}
+
+void BadSettingsFiles::badReplayFileFailsWithOneClearMessage()
+{
+    QFETCH(QString, make);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("2026-12-10_02-30-05_two-players.zxreplay"));
+    if (make == u"file" || make == u"unreadable") {
+        Store(path, bytes);
+    } else if (make == u"sparse") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64{1} << 30));
+    } else if (make == u"folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (make == u"fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    }
+    if (make == u"unreadable") {
+        QVERIFY(QFile::setPermissions(path, {}));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                      | QFile::ReadOther | QFile::ExeOther));
+    }
+
+    const auto read = [&] {
+        try {
+            TReplay::Read(path);
+        } catch (const Failure &failure) {
+            return QString::fromUtf8(failure.what());
+        }
+        return QString();
+    };
+    QString message;
+    if (make == u"unreadable") {
+        const AsNobody nobody;
+        if (!nobody.Active())
+            QSKIP("Root reads any file, and the user nobody is not at hand");
+        message = read();
+    } else {
+        message = read();
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("Cannot play the replay %1: ").arg(path)), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
 }
 
 QTEST_MAIN(BadSettingsFiles)
