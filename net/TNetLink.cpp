@@ -98,6 +98,9 @@ bool TNetLink::Listen(quint16 port, QString *error)
 
 void TNetLink::Connect(const QString &hostName, quint16 port)
 {
+    // A join whose host has gone may be tried again on the same link.
+    if (host && !serving && peers.empty())
+        CloseHost();
     if (host || lookupId != -1) {
         Fail(tr("This connection is in use already."));
         return;
@@ -196,6 +199,7 @@ bool TNetLink::OpenHost(bool listening, quint16 port, QString *error)
                            : tr("Cannot open a network socket.");
         return false;
     }
+    serving = listening;
     host->maximumPacketSize = static_cast<size_t>(qMax(limits.maxMessageBytes, 1));
     host->maximumWaitingData = static_cast<size_t>(qMax(limits.maxWaitingBytes, limits.maxMessageBytes));
     queuedBytes.assign(host->peerCount, 0);

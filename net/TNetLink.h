@@ -121,6 +121,8 @@ private:
 
     TNetLinkLimits limits;
     _ENetHost *host = nullptr;
+    // Whether the host listens (or joins).
+    bool serving = false;
     // Wakes the link when the host's socket has something; a child of the link, put away with
     // deleteLater() when the host closes, which may happen while it is telling of its socket.
     QSocketNotifier *notifier = nullptr;

@@ -200,6 +200,7 @@ private slots:
     void messageOverTheSizeLimitIsRefused();
     void floodDropsThePeer_data();
     void floodDropsThePeer();
+    void peerThatCannotKeepUpIsDropped();
 };
 
 // Every message, with values at their bounds, decodes to what was encoded.
@@ -827,5 +828,23 @@ void NetTest::floodDropsThePeer()
     QVERIFY(pair.host.Peers().isEmpty());
     QVERIFY(!pair.host.Send(pair.hostPeer, "gone", true));
 }
+// A peer that acknowledges nothing while we go on sending is dropped once its queue is full, before
+// it is found silent.
+void NetTest::peerThatCannotKeepUpIsDropped()
+{
+    SKIP_UNLESS_ONLY_LOOPBACK();
+    LinkPair pair(TNetLinkLimits{.maxQueuedBytes = 100 * 1024});
+    const TLagProfile clear;
+    QVERIFY(pair.Join(QStringLiteral("127.0.0.1"), &clear));
+    pair.proxy->SetProfile(TLagProfile{.loss = 1.0});
+    const QByteArray chunk(8 * 1024, 'q');
+    int accepted = 0;
+    while (accepted < 100 && pair.host.Send(pair.hostPeer, chunk, true))
+        ++accepted;
+    QCOMPARE(accepted, 12);
+    QTRY_COMPARE(pair.hostGone, QStringLiteral("Cannot keep up: more than 100 KiB waiting to be sent."));
+    QVERIFY(pair.host.Peers().isEmpty());
+}
+
 QTEST_MAIN(NetTest)
 #include "tst_net.moc"
