@@ -3,17 +3,22 @@
 // change to the rules of movement, scoring, keys, jumps or bonus placement shows up here. When a
 // rule changes on purpose, check the new outcome by hand before taking its values below.
 #include "support/GameRig.h"
+#include "support/ShownGif.h"
 
 #include "components/TRCADigital.h"
+#include "game/TFieldSurface.h"
 #include "game/TGameMirror.h"
 #include "replay/TReplay.h"
 #include "replay/TReplayPlayback.h"
 #include "replay/TReplayRecorder.h"
+#include "replay/TRoundGif.h"
 #include "support/Files.h"
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -62,6 +67,8 @@ private slots:
     void playedGameIsKeptAndReadBack();
     void recorderKeepsEachGame_data();
     void recorderKeepsEachGame();
+    void roundIsExportedAsGif_data();
+    void roundIsExportedAsGif();
 };
 
 void ReplayTest::recordedGameEndsTheSameWay()
@@ -647,6 +654,117 @@ void ReplayTest::recorderKeepsEachGame()
     expected.sort();
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), expected);
     QCOMPARE(TReplay::Read(recorder.LastFile()).EventCount(), recorder.LastGame()->EventCount());
+}
+
+namespace {
+
+// A round of a second, made up: red runs right and blue left a pixel each 10 ms, a bonus label
+// shows its pixels from 300 ms on, and red crashes at 1001 ms.
+TReplay ExportedRound()
+{
+    using Kind = TGameEvent::Kind;
+    TReplay replay;
+    replay.rounds.emplace_back();
+    TGameMirror mirror;
+    const auto tell = [&](TGameEvent event) {
+        if (event.kind == Kind::RoundEnd)
+            event.checksum = mirror.playfield.field.Checksum();
+        mirror.Apply(event);
+        replay.rounds.back().events.push_back(event);
+    };
+    tell({.kind = Kind::FieldCleared});
+    tell({.kind = Kind::RoundStart, .mode = TGameMode::TwoPlayers});
+    tell({.kind = Kind::State, .state = TRoundState::Running});
+    TCycleState red{.x = 100, .y = 100, .dir = 3, .interval = 10, .lives = 3};
+    TCycleState blue{.x = 500, .y = 400, .dir = 7, .interval = 10, .lives = 3};
+    for (std::int64_t ms = 10; ms <= 1000; ms += 10) {
+        ++red.x;
+        --blue.x;
+        tell({.time = ms, .kind = Kind::Step, .player = TPlayer::Red, .cycle = red});
+        tell({.time = ms, .kind = Kind::Step, .player = TPlayer::Blue, .cycle = blue});
+        if (ms == 300)
+            tell({.time = ms,
+                  .kind = Kind::BonusShown,
+                  .x = 300,
+                  .y = 200,
+                  .bonus = 3,
+                  .text = QStringLiteral("3"),
+                  .mask = {8, 2, QByteArray("\xFF\x81", 2)}});
+    }
+    red.lives = 2;
+    tell({.time = 1001, .kind = Kind::Crash, .cycle = red});
+    tell({.time = 1001, .kind = Kind::State, .state = TRoundState::Crashed});
+    tell({.time = 1001, .kind = Kind::RoundEnd});
+    tell({.time = 1001, .kind = Kind::Lives, .cycle = red});
+    tell({.time = 1001, .kind = Kind::CrashShown, .text = QStringLiteral("Player 1 crashed! 2 Cycles left...")});
+    return replay;
+}
+
+// As the window shows the field: red brighter when asked.
+QRgb ShownForTest(QRgb field, bool bright)
+{
+    return bright && (field & 0xFFFFFFu) == 0xFF0000u ? qRgb(255, 96, 72) : field;
+}
+
+} // namespace
+
+void ReplayTest::roundIsExportedAsGif_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<bool>("bright");
+    QTest::addColumn<int>("cancelAfter"); // frames; 0: never
+    QTest::addColumn<int>("frames");      // a frame each 40 ms of the animation, and the crash
+    QTest::addColumn<int>("centiseconds");
+
+    // 1001 ms of the round: 26 frames of 40 ms, then the crash for 3 s.
+    QTest::newRow("1x") << 1 << 1.0 << false << 0 << 27 << 26 * 4 + 300;
+    QTest::newRow("2x, 4 times as fast, bright") << 2 << 4.0 << true << 0 << 8 << 7 * 4 + 300;
+    QTest::newRow("1x, a quarter as fast") << 1 << 0.25 << false << 0 << 102 << 101 * 4 + 300;
+    QTest::newRow("cancelled") << 2 << 1.0 << false << 3 << 27 << 0;
+}
+
+void ReplayTest::roundIsExportedAsGif()
+{
+    QFETCH(int, scale);
+    QFETCH(double, speed);
+    QFETCH(bool, bright);
+    QFETCH(int, cancelAfter);
+    QFETCH(int, frames);
+    QFETCH(int, centiseconds);
+    const auto replay = std::make_shared<const TReplay>(ExportedRound());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("round.gif"));
+
+    TRoundGif gif(replay, 0, {scale, speed, bright}, ShownForTest);
+    QCOMPARE(gif.FrameCount(), frames);
+    int told = 0;
+    const bool written = gif.Save(path, [&](int done, int total) {
+        ++told;
+        return done == told && total == frames && done != cancelAfter;
+    });
+    QCOMPARE(written, cancelAfter == 0);
+    QCOMPARE(told, cancelAfter == 0 ? frames : cancelAfter);
+    if (!written) {
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        return;
+    }
+
+    const ShownGif shown = ReadGif(path);
+    QCOMPARE(shown.size, QSize(TFieldSurface::Width, TFieldSurface::Height) * scale);
+    QVERIFY(shown.loops);
+    QCOMPARE(std::accumulate(shown.delays.begin(), shown.delays.end(), 0), centiseconds);
+    // The crash is held 3 s (longer when the frames before it show the same).
+    QVERIFY(shown.delays.last() >= 300);
+    // The last picture is the field at the crash, in the window's colours, each pixel a block.
+    TReplayPlayback playback(replay);
+    playback.ToEnd();
+    QImage crash = playback.Mirror().playfield.field.Image().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < crash.height(); ++y)
+        for (int x = 0; x < crash.width(); ++x)
+            crash.setPixel(x, y, ShownForTest(crash.pixel(x, y), bright));
+    QCOMPARE(shown.last, crash.scaled(crash.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    QCOMPARE(shown.last.pixel(101 * scale, 100 * scale), ShownForTest(qRgb(255, 0, 0), bright));
 }
 
 QTEST_MAIN(ReplayTest)
