@@ -2,6 +2,7 @@
 // players must end in the same crash, with the same scores and the same field, every time. Any
 // change to the rules of movement, scoring, keys, jumps or bonus placement shows up here. When a
 // rule changes on purpose, check the new outcome by hand before taking its values below.
+#include "support/Files.h"
 #include "support/GameRig.h"
 #include "support/ShownGif.h"
 
@@ -12,9 +13,9 @@
 #include "replay/TReplayPlayback.h"
 #include "replay/TReplayRecorder.h"
 #include "replay/TRoundGif.h"
-#include "support/Files.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <random>
 
@@ -67,6 +68,8 @@ private slots:
     void playedGameIsKeptAndReadBack();
     void recorderKeepsEachGame_data();
     void recorderKeepsEachGame();
+    void oddGamesPlayBackWithoutHarm_data();
+    void oddGamesPlayBackWithoutHarm();
     void roundIsExportedAsGif_data();
     void roundIsExportedAsGif();
 };
@@ -468,6 +471,181 @@ void ReplayTest::seekingShowsWhatPlayingThroughShows()
     QCOMPARE(playback.CrashText().isEmpty(), !playback.AtEnd());
 }
 
+// Whatever a file holds, the playback neither crashes nor hangs: rounds without a start, an end or
+// any events, times that run backwards, a crash without its window. Events, one round after
+// another ("|"): R RoundStart, S a step, E RoundEnd, W the crash window, P points, each with its
+// time.
+void ReplayTest::oddGamesPlayBackWithoutHarm_data()
+{
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<qint64>("length"); // of the last round
+    QTest::newRow("no rounds") << "" << qint64(0);
+    QTest::newRow("a round of nothing") << "|" << qint64(0);
+    QTest::newRow("no start and no end") << "S5 S3 S9" << qint64(9);
+    QTest::newRow("times running backwards") << "R0 S50 S20 E10 W10 P1510" << qint64(50);
+    QTest::newRow("a start in the past") << "R-40 S-20 S7 E7" << qint64(7);
+    QTest::newRow("empty rounds between") << "R0 S5 E5 W5 || R0 S3" << qint64(3);
+    QTest::newRow("a crash without its window") << "S1 R0 S5 E5 P1505 | R0 S4 E4 P9" << qint64(4);
+}
+
+void ReplayTest::oddGamesPlayBackWithoutHarm()
+{
+    QFETCH(QString, events);
+    auto replay = std::make_shared<TReplay>();
+    if (!events.isEmpty())
+        replay->rounds.emplace_back();
+    std::size_t count = 0;
+    for (const QString &word : events.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        for (qsizetype i = 1; i < word.size() && word.at(i) == u'|'; ++i)
+            replay->rounds.emplace_back();
+        if (word.front() == u'|') {
+            replay->rounds.emplace_back();
+            continue;
+        }
+        using Kind = TGameEvent::Kind;
+        const QString kinds = QStringLiteral("RSEWP");
+        const std::array<Kind, 5> named{Kind::RoundStart, Kind::Step, Kind::RoundEnd, Kind::CrashShown, Kind::Score};
+        const TGameEvent event{.time = word.mid(1).toLongLong(),
+                               .kind = named.at(static_cast<std::size_t>(kinds.indexOf(word.front()))),
+                               .cycle = {.x = 10, .y = static_cast<std::uint16_t>(count)},
+                               .text = QStringLiteral("crashed")};
+        replay->rounds.back().events.push_back(event);
+        ++count;
+    }
+
+    TReplayPlayback playback(replay);
+    QCOMPARE(playback.RoundCount(), int(replay->rounds.size()));
+    for (int round : {std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), playback.RoundCount() - 1}) {
+        playback.GoToRound(round);
+        for (std::int64_t ms : {std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min()}) {
+            playback.SeekTo(ms);
+            QVERIFY(playback.Time() >= 0 && playback.Time() <= playback.RoundLength());
+        }
+    }
+    // Each step moves on, so that as many steps as there are events reach the end and the start.
+    for (std::size_t step = 0; step <= count && !playback.AtEnd(); ++step)
+        playback.StepForward();
+    QVERIFY(playback.AtEnd());
+    QCOMPARE(qint64(playback.Time()), qint64(playback.RoundLength()));
+    QTEST(qint64(playback.RoundLength()), "length");
+    for (std::size_t step = 0; step <= count && playback.Time() > 0; ++step)
+        playback.StepBack();
+    QCOMPARE(qint64(playback.Time()), qint64(0));
+    playback.ToEnd();
+    QVERIFY(playback.AtEnd());
+}
+
+namespace {
+
+// A round of a second, made up: red runs right and blue left a pixel each 10 ms, a bonus label
+// shows its pixels from 300 ms on, and red crashes at 1001 ms.
+TReplay ExportedRound()
+{
+    using Kind = TGameEvent::Kind;
+    TReplay replay;
+    replay.rounds.emplace_back();
+    TGameMirror mirror;
+    const auto tell = [&](TGameEvent event) {
+        if (event.kind == Kind::RoundEnd)
+            event.checksum = mirror.playfield.field.Checksum();
+        mirror.Apply(event);
+        replay.rounds.back().events.push_back(event);
+    };
+    tell({.kind = Kind::FieldCleared});
+    tell({.kind = Kind::RoundStart, .mode = TGameMode::TwoPlayers});
+    tell({.kind = Kind::State, .state = TRoundState::Running});
+    TCycleState red{.x = 100, .y = 100, .dir = 3, .interval = 10, .lives = 3};
+    TCycleState blue{.x = 500, .y = 400, .dir = 7, .interval = 10, .lives = 3};
+    for (std::int64_t ms = 10; ms <= 1000; ms += 10) {
+        ++red.x;
+        --blue.x;
+        tell({.time = ms, .kind = Kind::Step, .player = TPlayer::Red, .cycle = red});
+        tell({.time = ms, .kind = Kind::Step, .player = TPlayer::Blue, .cycle = blue});
+        if (ms == 300)
+            tell({.time = ms,
+                  .kind = Kind::BonusShown,
+                  .x = 300,
+                  .y = 200,
+                  .bonus = 3,
+                  .text = QStringLiteral("3"),
+                  .mask = {8, 2, QByteArray("\xFF\x81", 2)}});
+    }
+    red.lives = 2;
+    tell({.time = 1001, .kind = Kind::Crash, .cycle = red});
+    tell({.time = 1001, .kind = Kind::State, .state = TRoundState::Crashed});
+    tell({.time = 1001, .kind = Kind::RoundEnd});
+    tell({.time = 1001, .kind = Kind::Lives, .cycle = red});
+    tell({.time = 1001, .kind = Kind::CrashShown, .text = QStringLiteral("Player 1 crashed! 2 Cycles left...")});
+    return replay;
+}
+
+// As the window shows the field: red brighter when asked.
+QRgb ShownForTest(QRgb field, bool bright)
+{
+    return bright && (field & 0xFFFFFFu) == 0xFF0000u ? qRgb(255, 96, 72) : field;
+}
+
+} // namespace
+
+void ReplayTest::roundIsExportedAsGif_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<bool>("bright");
+    QTest::addColumn<int>("cancelAfter"); // frames; 0: never
+    QTest::addColumn<int>("frames");      // a frame each 40 ms of the animation, and the crash
+    QTest::addColumn<int>("centiseconds");
+
+    // 1001 ms of the round: 26 frames of 40 ms, then the crash for 3 s.
+    QTest::newRow("1x") << 1 << 1.0 << false << 0 << 27 << 26 * 4 + 300;
+    QTest::newRow("2x, 4 times as fast, bright") << 2 << 4.0 << true << 0 << 8 << 7 * 4 + 300;
+    QTest::newRow("1x, a quarter as fast") << 1 << 0.25 << false << 0 << 102 << 101 * 4 + 300;
+    QTest::newRow("cancelled") << 2 << 1.0 << false << 3 << 27 << 0;
+}
+
+void ReplayTest::roundIsExportedAsGif()
+{
+    QFETCH(int, scale);
+    QFETCH(double, speed);
+    QFETCH(bool, bright);
+    QFETCH(int, cancelAfter);
+    QFETCH(int, frames);
+    QFETCH(int, centiseconds);
+    const auto replay = std::make_shared<const TReplay>(ExportedRound());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("round.gif"));
+
+    TRoundGif gif(replay, 0, {scale, speed, bright}, ShownForTest);
+    QCOMPARE(gif.FrameCount(), frames);
+    int told = 0;
+    const bool written = gif.Save(path, [&](int done, int total) {
+        ++told;
+        return done == told && total == frames && done != cancelAfter;
+    });
+    QCOMPARE(written, cancelAfter == 0);
+    QCOMPARE(told, cancelAfter == 0 ? frames : cancelAfter);
+    if (!written) {
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        return;
+    }
+
+    const ShownGif shown = ReadGif(path);
+    QCOMPARE(shown.size, QSize(TFieldSurface::Width, TFieldSurface::Height) * scale);
+    QVERIFY(shown.loops);
+    QCOMPARE(std::accumulate(shown.delays.begin(), shown.delays.end(), 0), centiseconds);
+    // The crash is held 3 s (longer when the frames before it show the same).
+    QVERIFY(shown.delays.last() >= 300);
+    // The last picture is the field at the crash, in the window's colours, each pixel a block.
+    TReplayPlayback playback(replay);
+    playback.ToEnd();
+    QImage crash = playback.Mirror().playfield.field.Image().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < crash.height(); ++y)
+        for (int x = 0; x < crash.width(); ++x)
+            crash.setPixel(x, y, ShownForTest(crash.pixel(x, y), bright));
+    QCOMPARE(shown.last, crash.scaled(crash.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    QCOMPARE(shown.last.pixel(101 * scale, 100 * scale), ShownForTest(qRgb(255, 0, 0), bright));
+}
+
 namespace {
 
 // Plays one whole seeded game of a mode in simulated time, with keys typed at random and bonuses
@@ -654,117 +832,6 @@ void ReplayTest::recorderKeepsEachGame()
     expected.sort();
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), expected);
     QCOMPARE(TReplay::Read(recorder.LastFile()).EventCount(), recorder.LastGame()->EventCount());
-}
-
-namespace {
-
-// A round of a second, made up: red runs right and blue left a pixel each 10 ms, a bonus label
-// shows its pixels from 300 ms on, and red crashes at 1001 ms.
-TReplay ExportedRound()
-{
-    using Kind = TGameEvent::Kind;
-    TReplay replay;
-    replay.rounds.emplace_back();
-    TGameMirror mirror;
-    const auto tell = [&](TGameEvent event) {
-        if (event.kind == Kind::RoundEnd)
-            event.checksum = mirror.playfield.field.Checksum();
-        mirror.Apply(event);
-        replay.rounds.back().events.push_back(event);
-    };
-    tell({.kind = Kind::FieldCleared});
-    tell({.kind = Kind::RoundStart, .mode = TGameMode::TwoPlayers});
-    tell({.kind = Kind::State, .state = TRoundState::Running});
-    TCycleState red{.x = 100, .y = 100, .dir = 3, .interval = 10, .lives = 3};
-    TCycleState blue{.x = 500, .y = 400, .dir = 7, .interval = 10, .lives = 3};
-    for (std::int64_t ms = 10; ms <= 1000; ms += 10) {
-        ++red.x;
-        --blue.x;
-        tell({.time = ms, .kind = Kind::Step, .player = TPlayer::Red, .cycle = red});
-        tell({.time = ms, .kind = Kind::Step, .player = TPlayer::Blue, .cycle = blue});
-        if (ms == 300)
-            tell({.time = ms,
-                  .kind = Kind::BonusShown,
-                  .x = 300,
-                  .y = 200,
-                  .bonus = 3,
-                  .text = QStringLiteral("3"),
-                  .mask = {8, 2, QByteArray("\xFF\x81", 2)}});
-    }
-    red.lives = 2;
-    tell({.time = 1001, .kind = Kind::Crash, .cycle = red});
-    tell({.time = 1001, .kind = Kind::State, .state = TRoundState::Crashed});
-    tell({.time = 1001, .kind = Kind::RoundEnd});
-    tell({.time = 1001, .kind = Kind::Lives, .cycle = red});
-    tell({.time = 1001, .kind = Kind::CrashShown, .text = QStringLiteral("Player 1 crashed! 2 Cycles left...")});
-    return replay;
-}
-
-// As the window shows the field: red brighter when asked.
-QRgb ShownForTest(QRgb field, bool bright)
-{
-    return bright && (field & 0xFFFFFFu) == 0xFF0000u ? qRgb(255, 96, 72) : field;
-}
-
-} // namespace
-
-void ReplayTest::roundIsExportedAsGif_data()
-{
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<double>("speed");
-    QTest::addColumn<bool>("bright");
-    QTest::addColumn<int>("cancelAfter"); // frames; 0: never
-    QTest::addColumn<int>("frames");      // a frame each 40 ms of the animation, and the crash
-    QTest::addColumn<int>("centiseconds");
-
-    // 1001 ms of the round: 26 frames of 40 ms, then the crash for 3 s.
-    QTest::newRow("1x") << 1 << 1.0 << false << 0 << 27 << 26 * 4 + 300;
-    QTest::newRow("2x, 4 times as fast, bright") << 2 << 4.0 << true << 0 << 8 << 7 * 4 + 300;
-    QTest::newRow("1x, a quarter as fast") << 1 << 0.25 << false << 0 << 102 << 101 * 4 + 300;
-    QTest::newRow("cancelled") << 2 << 1.0 << false << 3 << 27 << 0;
-}
-
-void ReplayTest::roundIsExportedAsGif()
-{
-    QFETCH(int, scale);
-    QFETCH(double, speed);
-    QFETCH(bool, bright);
-    QFETCH(int, cancelAfter);
-    QFETCH(int, frames);
-    QFETCH(int, centiseconds);
-    const auto replay = std::make_shared<const TReplay>(ExportedRound());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("round.gif"));
-
-    TRoundGif gif(replay, 0, {scale, speed, bright}, ShownForTest);
-    QCOMPARE(gif.FrameCount(), frames);
-    int told = 0;
-    const bool written = gif.Save(path, [&](int done, int total) {
-        ++told;
-        return done == told && total == frames && done != cancelAfter;
-    });
-    QCOMPARE(written, cancelAfter == 0);
-    QCOMPARE(told, cancelAfter == 0 ? frames : cancelAfter);
-    if (!written) {
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-        return;
-    }
-
-    const ShownGif shown = ReadGif(path);
-    QCOMPARE(shown.size, QSize(TFieldSurface::Width, TFieldSurface::Height) * scale);
-    QVERIFY(shown.loops);
-    QCOMPARE(std::accumulate(shown.delays.begin(), shown.delays.end(), 0), centiseconds);
-    // The crash is held 3 s (longer when the frames before it show the same).
-    QVERIFY(shown.delays.last() >= 300);
-    // The last picture is the field at the crash, in the window's colours, each pixel a block.
-    TReplayPlayback playback(replay);
-    playback.ToEnd();
-    QImage crash = playback.Mirror().playfield.field.Image().convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < crash.height(); ++y)
-        for (int x = 0; x < crash.width(); ++x)
-            crash.setPixel(x, y, ShownForTest(crash.pixel(x, y), bright));
-    QCOMPARE(shown.last, crash.scaled(crash.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-    QCOMPARE(shown.last.pixel(101 * scale, 100 * scale), ShownForTest(qRgb(255, 0, 0), bright));
 }
 
 QTEST_MAIN(ReplayTest)
