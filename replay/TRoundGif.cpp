@@ -26,8 +26,6 @@ TRoundGif::TRoundGif(std::shared_ptr<const TReplay> replay, int wanted, TGifOpti
     // Frames at 0, 1, 2... frame times up to the crash, which is a frame of its own.
     const auto length = static_cast<double>(playback.RoundLength());
     frames = static_cast<int>(std::min(std::ceil(length / gameMsPerFrame), 1e9)) + 1;
-    if (length == 0.0)
-        frames = 1;
 }
 
 QSize TRoundGif::Size() const
