@@ -186,17 +186,26 @@ std::uint8_t TGifWriter::IndexOf(QRgb colour)
 
 void TGifWriter::Finish()
 {
+    Finish({});
+}
+
+bool TGifWriter::Finish(const Progress &progress)
+{
     if (finished)
-        return;
+        return true;
     if (frames.empty())
         throw Failure("A GIF needs at least one frame");
-    Encode();
+    if (!Encode(progress)) {
+        file->cancelWriting();
+        return false;
+    }
     if (!file->commit())
         throw Failure(WriteFailed().toStdString());
     finished = true;
+    return true;
 }
 
-void TGifWriter::Encode()
+bool TGifWriter::Encode(const Progress &progress)
 {
     // The palette: the transparent entry, then the colours, padded to a power of two.
     const int bits = GifBitSize(static_cast<int>(palette.size()) + 1);
@@ -226,7 +235,8 @@ void TGifWriter::Encode()
     check(EGifPutExtensionBlock(gif.get(), 3, loop));
     check(EGifPutExtensionTrailer(gif.get()));
 
-    for (const Frame &frame : frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const Frame &frame = frames[i];
         GraphicsControlBlock control{};
         control.DisposalMode = DISPOSE_DO_NOT;
         control.UserInputFlag = false;
@@ -241,9 +251,12 @@ void TGifWriter::Encode()
         if (pixels.size() != static_cast<qsizetype>(frame.rect.width()) * frame.rect.height())
             throw Failure("Out of memory for a GIF's frame");
         check(EGifPutLine(gif.get(), reinterpret_cast<GifPixelType *>(pixels.data()), static_cast<int>(pixels.size())));
+        if (progress && !progress(static_cast<int>(i + 1), FrameCount()))
+            return false;
     }
 
     // Closing writes the trailer.
     const int closed = EGifCloseFile(gif.release(), &error);
     check(closed);
+    return true;
 }

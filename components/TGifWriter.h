@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -38,8 +39,13 @@ public:
     // A frame of exactly Size(), shown for delayCentiseconds (0..65535; beyond is clamped). Alpha
     // is ignored: a GIF's pixels are opaque.
     void AddFrame(const QImage &frame, int delayCentiseconds);
+    // Told after each frame encoded how many of all are; answering false cancels.
+    using Progress = std::function<bool(int done, int total)>;
+
     // Writes the whole file and puts it in place. Needs at least one frame.
     void Finish();
+    // The same, but returns false, with nothing written, when the progress answers false.
+    bool Finish(const Progress &progress);
 
     // Frames the file will hold so far: identical ones merged.
     int FrameCount() const { return static_cast<int>(frames.size()); }
@@ -58,7 +64,7 @@ private:
     std::uint8_t IndexOf(QRgb colour);
     void Store(const QRect &rect, const QImage &image, int delay, bool transparent);
     void Lengthen(int delay);
-    void Encode();
+    bool Encode(const Progress &progress);
     QString WriteFailed() const;
 
     static constexpr std::uint8_t Transparent = 0;

@@ -36,13 +36,26 @@ QSize TRoundGif::Size() const
 bool TRoundGif::Save(const QString &path, const TGifProgress &progress)
 {
     TGifWriter writer(path, Size());
-    if (!Render(writer, progress))
+    const int encoding = std::max(frames / 2, 1);
+    const int total = frames + encoding;
+    if (!Draw(writer, progress, total))
         return false;
-    writer.Finish();
-    return true;
+    if (!progress) {
+        writer.Finish();
+        return true;
+    }
+    return writer.Finish([&](int done, int all) {
+        const auto share = static_cast<std::int64_t>(done) * encoding / std::max(all, 1);
+        return progress(frames + static_cast<int>(share), total);
+    });
 }
 
 bool TRoundGif::Render(TGifWriter &writer, const TGifProgress &progress)
+{
+    return Draw(writer, progress, frames);
+}
+
+bool TRoundGif::Draw(TGifWriter &writer, const TGifProgress &progress, int total)
 {
     field = QImage();
     playback.GoToRound(round);
@@ -53,7 +66,7 @@ bool TRoundGif::Render(TGifWriter &writer, const TGifProgress &progress)
         else
             playback.SeekTo(std::llround(frame * gameMsPerFrame));
         writer.AddFrame(Picture(), last ? CrashCentiseconds : FrameCentiseconds);
-        if (progress && !progress(frame + 1, frames))
+        if (progress && !progress(frame + 1, total))
             return false;
     }
     return true;

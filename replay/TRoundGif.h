@@ -50,11 +50,14 @@ public:
 
     // Writes the file at `path` and returns true; returns false, with nothing written, when the
     // progress answers false. A failure to write is a Failure ("Kann nicht nach <path> schreiben").
+    // The progress counts the frames drawn, then the encoding as half as many more.
     bool Save(const QString &path, const TGifProgress &progress = {});
-    // Adds the round's frames to a writer of Size(), which the caller finishes.
+    // Adds the round's frames to a writer of Size(), which the caller finishes; the progress
+    // counts the frames.
     bool Render(TGifWriter &writer, const TGifProgress &progress = {});
 
 private:
+    bool Draw(TGifWriter &writer, const TGifProgress &progress, int total);
     // The picture of the field at the playback's position, drawing only what changed since the
     // picture before.
     const QImage &Picture();

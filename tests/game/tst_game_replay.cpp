@@ -592,15 +592,16 @@ void ReplayTest::roundIsExportedAsGif_data()
     QTest::addColumn<int>("scale");
     QTest::addColumn<double>("speed");
     QTest::addColumn<bool>("bright");
-    QTest::addColumn<int>("cancelAfter"); // frames; 0: never
-    QTest::addColumn<int>("frames");      // a frame each 40 ms of the animation, and the crash
+    QTest::addColumn<int>("stopAt"); // the progress answers false once this far; 0: never
+    QTest::addColumn<int>("frames"); // a frame each 40 ms of the animation, and the crash
     QTest::addColumn<int>("centiseconds");
 
     // 1001 ms of the round: 26 frames of 40 ms, then the crash for 3 s.
     QTest::newRow("1x") << 1 << 1.0 << false << 0 << 27 << 26 * 4 + 300;
     QTest::newRow("2x, 4 times as fast, bright") << 2 << 4.0 << true << 0 << 8 << 7 * 4 + 300;
     QTest::newRow("1x, a quarter as fast") << 1 << 0.25 << false << 0 << 102 << 101 * 4 + 300;
-    QTest::newRow("cancelled") << 2 << 1.0 << false << 3 << 27 << 0;
+    QTest::newRow("cancelled while drawing") << 2 << 1.0 << false << 3 << 27 << 0;
+    QTest::newRow("cancelled while encoding") << 1 << 1.0 << false << 28 << 27 << 0;
 }
 
 void ReplayTest::roundIsExportedAsGif()
@@ -608,7 +609,7 @@ void ReplayTest::roundIsExportedAsGif()
     QFETCH(int, scale);
     QFETCH(double, speed);
     QFETCH(bool, bright);
-    QFETCH(int, cancelAfter);
+    QFETCH(int, stopAt);
     QFETCH(int, frames);
     QFETCH(int, centiseconds);
     const auto replay = std::make_shared<const TReplay>(ExportedRound());
@@ -617,13 +618,18 @@ void ReplayTest::roundIsExportedAsGif()
 
     TRoundGif gif(replay, 0, {scale, speed, bright}, ShownForTest);
     QCOMPARE(gif.FrameCount(), frames);
-    int told = 0;
-    const bool written = gif.Save(path, [&](int done, int total) {
-        ++told;
-        return done == told && total == frames && done != cancelAfter;
+    // The progress runs through the frames drawn, then the encoding as half as many more.
+    const int total = frames + frames / 2;
+    int last = 0;
+    bool steady = true;
+    const bool written = gif.Save(path, [&](int done, int all) {
+        steady = steady && done >= last && all == total;
+        last = done;
+        return stopAt == 0 || done < stopAt;
     });
-    QCOMPARE(written, cancelAfter == 0);
-    QCOMPARE(told, cancelAfter == 0 ? frames : cancelAfter);
+    QVERIFY(steady);
+    QCOMPARE(written, stopAt == 0);
+    QCOMPARE(last, written ? total : stopAt);
     if (!written) {
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
         return;
