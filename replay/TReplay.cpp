@@ -39,12 +39,10 @@ TReplay TReplay::Read(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         CannotPlay(path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));
-    // Never more than the largest replay, whatever the file has grown to since it was looked at.
-    const QByteArray bytes = file.read(ReplayFormat::MaxFileSize + 1);
+    // The bytes the file had when it was looked at, never more, whatever it has grown to since.
+    const QByteArray bytes = file.read(size);
     if (file.error() != QFileDevice::NoError)
         CannotPlay(path, QStringLiteral("it cannot be read (%1).").arg(file.errorString()));
-    if (bytes.size() > ReplayFormat::MaxFileSize)
-        CannotPlay(path, QStringLiteral("it is far too large to be a replay."));
     try {
         return Decode(bytes);
     } catch (const Failure &failure) {
