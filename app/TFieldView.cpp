@@ -21,7 +21,7 @@ constexpr int GatherMilliseconds = 2;
 
 TFieldView::TFieldView(const TFieldSurface &shown, QWidget *parent)
     : QWidget(parent)
-    , surface(shown)
+    , surface(&shown)
 {
     setFixedSize(TFieldSurface::Width, TFieldSurface::Height);
     // The view paints every pixel itself.
@@ -32,6 +32,12 @@ TFieldView::TFieldView(const TFieldSurface &shown, QWidget *parent)
     deferredRepaint.setSingleShot(true);
     deferredRepaint.setTimerType(Qt::PreciseTimer);
     connect(&deferredRepaint, &QTimer::timeout, this, &TFieldView::RepaintWindowNow);
+}
+
+void TFieldView::setSurface(const TFieldSurface &shown)
+{
+    surface = &shown;
+    update();
 }
 
 void TFieldView::setBright(bool on)
@@ -70,9 +76,9 @@ void TFieldView::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QRect dirty = event->rect() & rect();
     if (!bright) {
-        painter.drawImage(dirty, surface.Image(), dirty);
+        painter.drawImage(dirty, surface->Image(), dirty);
     } else {
-        QImage shown = surface.Image().copy(dirty).convertToFormat(QImage::Format_RGB32);
+        QImage shown = surface->Image().copy(dirty).convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < shown.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(shown.scanLine(y));
             for (int x = 0; x < shown.width(); ++x)

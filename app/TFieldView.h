@@ -17,12 +17,17 @@ class TFieldView : public QWidget
 public:
     TFieldView(const TFieldSurface &surface, QWidget *parent);
 
+    // Shows another field (a replay's), or the game's again.
+    void setSurface(const TFieldSurface &shown);
+    const TFieldSurface &Surface() const { return *surface; }
+
     // Trails and bonus text in brighter colours than the field holds, easier to see.
     void setBright(bool on);
     bool Bright() const { return bright; }
     // A picture laid over the field with its top left at `at`; a null picture takes it away.
     void setNotice(const QImage &picture, QPoint at);
     const QImage &Notice() const { return notice; }
+    QPoint NoticeAt() const { return noticeRect.topLeft(); }
 
     // The colour the view shows for a colour of the field (0xAARRGGBB as QImage holds it).
     static QRgb Shown(QRgb field, bool bright);
@@ -36,7 +41,7 @@ private:
     int FrameMilliseconds() const;
     void RepaintWindowNow();
 
-    const TFieldSurface &surface;
+    const TFieldSurface *surface;
     bool bright = false;
     QImage notice;
     QRect noticeRect;

@@ -1,14 +1,22 @@
 #include "app/TForm1.h"
 
+#include "app/TExportGifDialog.h"
 #include "app/TFieldView.h"
+#include "app/TReplayStrip.h"
+#include "app/TReplayWatch.h"
 #include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
 #include "game/TGame.h"
 #include "halloffame/TForm3.h"
 #include "input/TGamepads.h"
+#include "platform/Failure.h"
 #include "platform/FailureReport.h"
 #include "platform/TProfileFile.h"
 #include "platform/WindowLook.h"
+#include "replay/TReplay.h"
+#include "replay/TReplayPlayback.h"
+#include "replay/TReplayRecorder.h"
+#include "replay/TRoundGif.h"
 #include "settings/ColourSection.h"
 #include "settings/TSettings.h"
 #include "windows/TAboutBox.h"
@@ -16,13 +24,18 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QThread>
+#include <QTimer>
 
 #include <optional>
 
@@ -145,6 +158,12 @@ void TForm1::CreateMenu()
     EndGame1 = AddCommand(Game, QStringLiteral("End Game"), &TForm1::EndGame1Click);
     EndGame1->setEnabled(false);
     Game->addSeparator();
+    WatchLastGame1 = AddCommand(Game, QStringLiteral("Watch Last Game"), &TForm1::WatchLastGame1Click, Qt::Key_F6);
+    OpenReplay1 = AddCommand(Game, QStringLiteral("Open Replay..."), &TForm1::OpenReplay1Click,
+                             QKeySequence(Qt::CTRL | Qt::Key_O));
+    SaveReplayAs1 = AddCommand(Game, QStringLiteral("Save Replay As..."), &TForm1::SaveReplayAs1Click);
+    ExportRoundasGIF1 = AddCommand(Game, QStringLiteral("Export Round as GIF..."), &TForm1::ExportRoundasGIF1Click);
+    Game->addSeparator();
     Exitasif1 = AddCommand(Game, QStringLiteral("Exit (as if....)"), &TForm1::Exitasif1Click);
 
     View = menuBar()->addMenu(QStringLiteral("Misc."));
@@ -198,6 +217,13 @@ void TForm1::CreateSidePanel()
     lifebdigi = CreateDisplay("lifebdigi", {12, 288, 65, 21}, cycles, 0);
     jumpdigb = CreateDisplay("jumpdigb", {24, 312, 40, 25}, digitsCyan, 1);
     displays = {digispeedr, digired, liferdigi, jumpdigr, digispeedb, digiblue, lifebdigi, jumpdigb};
+
+    replayStrip = new TReplayStrip(Panel1);
+    replayStrip->hide();
+    connect(replayStrip, &TReplayStrip::seek, this, [this](double share) {
+        if (watch)
+            RunReporting([&] { watch->SeekShare(share); });
+    });
 }
 
 void TForm1::setStartEnabled(bool enabled)
@@ -216,6 +242,9 @@ bool TForm1::StartEnabled() const
 
 void TForm1::Show(const TGameEvent &event)
 {
+    // While a replay is watched the window shows the replay; the game shows again on leaving it.
+    if (watch)
+        return;
     switch (event.kind) {
     case TGameEvent::Kind::Panel: ShowDisplay(event.display); break;
     case TGameEvent::Kind::RoundStart:
@@ -242,8 +271,9 @@ void TForm1::ShowPanelFor(TGameMode mode)
 void TForm1::ShowDisplay(TDisplay which)
 {
     TRCADigital *display = displays.at(static_cast<std::size_t>(which));
-    display->setValue(game.Display(which).Value());
-    display->setVisible(game.Display(which).Visible());
+    const TPanelDisplay &shown = watch ? watch->Playback().Mirror().Display(which) : game.Display(which);
+    display->setValue(shown.Value());
+    display->setVisible(shown.Visible());
 }
 
 void TForm1::ShowState(TRoundState state)
@@ -253,13 +283,16 @@ void TForm1::ShowState(TRoundState state)
     setStartEnabled(game.StartAllowed());
     Pause1->setEnabled(game.RoundUnderWay());
     EndGame1->setEnabled(game.RoundUnderWay());
+    EnableReplayCommands();
+    if (watch)
+        return;
     if (state == TRoundState::Idle) {
         // The start screen: the panel of two players and the keys that start a game.
         ShowPanelFor(TGameMode::TwoPlayers);
         fieldView->setNotice(Picture("starthint"), StartHintAt);
     }
     const bool paused = state == TRoundState::Paused;
-    setWindowTitle(paused ? QStringLiteral("Game paused - F5 to resume...") : QStringLiteral("Zandrix II"));
+    ShowCaption();
     Pause1->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
     if (state == TRoundState::Running)
         centralWidget()->setCursor(Qt::BlankCursor);
@@ -267,8 +300,26 @@ void TForm1::ShowState(TRoundState state)
         centralWidget()->unsetCursor();
 }
 
+void TForm1::ShowCaption()
+{
+    if (watch)
+        setWindowTitle(QStringLiteral("Zandrix II - Replay - %1").arg(watchedName));
+    else if (game.State() == TRoundState::Paused)
+        setWindowTitle(QStringLiteral("Game paused - F5 to resume..."));
+    else
+        setWindowTitle(QStringLiteral("Zandrix II"));
+}
+
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
+    // A replay being watched takes its own keys; the game gets none meanwhile.
+    if (watch) {
+        bool used = false;
+        RunReporting([&] { used = watch->Key(event->key()); });
+        if (!used)
+            QMainWindow::keyPressEvent(event);
+        return;
+    }
     // Key preview: every typed character goes to the game first. Function keys type nothing and
     // are left to the menu shortcuts.
     const QString text = event->text();
@@ -296,16 +347,19 @@ void TForm1::FormActivate(QObject *)
 
 void TForm1::N1Player1Click(QObject *Sender)
 {
+    StopWatching();
     game.Start(TGameMode::OnePlayer, Sender);
 }
 
 void TForm1::N2Players1Click(QObject *Sender)
 {
+    StopWatching();
     game.Start(TGameMode::TwoPlayers, Sender);
 }
 
 void TForm1::AgainsttheComputer1Click(QObject *Sender)
 {
+    StopWatching();
     game.Start(TGameMode::AgainstComputer, Sender);
 }
 
@@ -317,6 +371,169 @@ void TForm1::Pause1Click(QObject *Sender)
 void TForm1::EndGame1Click(QObject *)
 {
     game.Abandon();
+}
+
+void TForm1::setRecorder(TReplayRecorder *keeper)
+{
+    recorder = keeper;
+    if (recorder) {
+        connect(recorder, &TReplayRecorder::gameKept, this, &TForm1::EnableReplayCommands);
+        // The game has ended when its file cannot be written: the player hears of it once the
+        // game's own windows are done.
+        connect(
+            recorder, &TReplayRecorder::keepFailed, this,
+            [](const QString &message) { ReportFailure(message.toStdString()); }, Qt::QueuedConnection);
+    }
+    EnableReplayCommands();
+}
+
+void TForm1::EnableReplayCommands()
+{
+    // Between games only; a game is watched again once one has been played.
+    const bool between = game.StartAllowed();
+    const bool kept = recorder && recorder->LastGame();
+    WatchLastGame1->setEnabled(between && kept);
+    OpenReplay1->setEnabled(between);
+    SaveReplayAs1->setEnabled(between && (watch || kept));
+    ExportRoundasGIF1->setEnabled(between && watch);
+}
+
+void TForm1::WatchLastGame1Click(QObject *)
+{
+    if (!recorder || !recorder->LastGame())
+        return;
+    const QString file = recorder->LastFile();
+    Watch(recorder->LastGame(), file.isEmpty() ? QStringLiteral("Last Game") : QFileInfo(file).completeBaseName());
+}
+
+void TForm1::OpenReplay1Click(QObject *)
+{
+    const QString folder = TReplayRecorder::DefaultFolder();
+    QDir().mkpath(folder);
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open Replay"), folder,
+                                                      QStringLiteral("Zandrix II replays (*.zxreplay);;All files (*)"));
+    if (!path.isEmpty())
+        OpenReplay(path);
+}
+
+void TForm1::OpenReplay(const QString &path)
+{
+    auto replay = std::make_shared<const TReplay>(TReplay::Read(path));
+    if (replay->rounds.empty())
+        throw Failure(QStringLiteral("%1 holds no round to watch.").arg(QDir::toNativeSeparators(path)).toStdString());
+    if (const int mismatches = replay->VerifyChecksums(); mismatches != 0)
+        throw Failure(QStringLiteral("%1 is damaged: %2 of its rounds do not end as the file says.")
+                          .arg(QDir::toNativeSeparators(path))
+                          .arg(mismatches)
+                          .toStdString());
+    Watch(std::move(replay), QFileInfo(path).completeBaseName());
+}
+
+void TForm1::SaveReplayAs1Click(QObject *)
+{
+    const std::shared_ptr<const TReplay> replay = watch ? watch->Replay() : recorder ? recorder->LastGame() : nullptr;
+    if (!replay)
+        return;
+    const QString suggested = watch ? watchedName : QFileInfo(recorder->LastFile()).completeBaseName();
+    const QString path = AskFileName(QStringLiteral("Save Replay As"),
+                                     QDir::home().filePath(suggested.isEmpty() ? QStringLiteral("game") : suggested)
+                                         + QStringLiteral(".zxreplay"),
+                                     QStringLiteral("Zandrix II replays (*.zxreplay)"));
+    if (!path.isEmpty())
+        replay->Write(path);
+}
+
+void TForm1::ExportRoundasGIF1Click(QObject *)
+{
+    if (!watch)
+        return;
+    // The round stands still while it is exported.
+    watch->setPlaying(false);
+    int scale = 1;
+    double speed = 1.0;
+    {
+        TExportGifDialog choice(this);
+        if (choice.exec() != QDialog::Accepted)
+            return;
+        scale = choice.Scale();
+        speed = choice.Speed();
+    }
+    const int round = watch->Playback().Round();
+    const QString path =
+        AskFileName(QStringLiteral("Export Round as GIF"),
+                    QDir::home().filePath(QStringLiteral("%1-round%2.gif").arg(watchedName).arg(round + 1)),
+                    QStringLiteral("GIF pictures (*.gif)"));
+    if (path.isEmpty())
+        return;
+    TRoundGif gif(watch->Replay(), round, {.scale = scale, .speed = speed, .bright = fieldView->Bright()},
+                  &TFieldView::Shown);
+    QProgressDialog progress(QStringLiteral("Exporting round %1...").arg(round + 1), QStringLiteral("Cancel"), 0,
+                             gif.FrameCount(), this);
+    progress.setWindowTitle(QStringLiteral("Export Round as GIF"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    gif.Save(path, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+}
+
+QString TForm1::AskFileName(const QString &caption, const QString &suggested, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(this, caption, suggested, filter);
+}
+
+void TForm1::Watch(std::shared_ptr<const TReplay> replay, const QString &name)
+{
+    StopWatching();
+    savedNotice = fieldView->Notice();
+    savedNoticeAt = fieldView->NoticeAt();
+    watch = std::make_unique<TReplayWatch>(std::move(replay));
+    watchedName = name;
+    connect(watch.get(), &TReplayWatch::changed, this, &TForm1::ShowWatched);
+    // Leaving from inside the watch's own key handling: the watch goes once that has returned.
+    connect(watch.get(), &TReplayWatch::leave, this,
+            [this] { QTimer::singleShot(0, this, [this] { StopWatching(); }); });
+    fieldView->setNotice({}, {});
+    fieldView->setSurface(watch->Playback().Mirror().playfield.field);
+    replayStrip->show();
+    replayStrip->raise();
+    centralWidget()->unsetCursor();
+    ShowCaption();
+    EnableReplayCommands();
+    ShowWatched();
+}
+
+void TForm1::StopWatching()
+{
+    if (!watch)
+        return;
+    watch.reset();
+    replayStrip->hide();
+    fieldView->setSurface(game.field);
+    fieldView->setNotice(savedNotice, savedNoticeAt);
+    ShowPanelFor(game.Mode());
+    for (int i = 0; i < DisplayCount; ++i)
+        ShowDisplay(static_cast<TDisplay>(i));
+    ShowState(game.State());
+}
+
+void TForm1::ShowWatched()
+{
+    if (!watch)
+        return;
+    const TReplayPlayback &playback = watch->Playback();
+    const TGameMirror &mirror = playback.Mirror();
+    ShowPanelFor(mirror.mode);
+    for (int i = 0; i < DisplayCount; ++i)
+        ShowDisplay(static_cast<TDisplay>(i));
+    fieldView->update();
+    replayStrip->setRound(playback.Round() + 1, playback.RoundCount());
+    replayStrip->setTime(playback.Time(), playback.RoundLength());
+    replayStrip->setSpeed(watch->Playing() ? watch->SpeedText() : QStringLiteral("PAUSE"));
+    replayStrip->setMessage(playback.CrashText());
 }
 
 void TForm1::Exitasif1Click(QObject *)

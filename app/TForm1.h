@@ -2,6 +2,7 @@
 
 #include "game/TGameEvent.h"
 
+#include <QImage>
 #include <QKeySequence>
 #include <QMainWindow>
 
@@ -16,6 +17,10 @@ class TGame;
 class TGamepads;
 class TPixelPicture;
 class TRCADigital;
+class TReplay;
+class TReplayRecorder;
+class TReplayStrip;
+class TReplayWatch;
 
 // The main window, in which the game is played: menus, the field, the side panel. It shows the game
 // it is given by following what the game tells, and hands the players' keys, controllers and
@@ -51,6 +56,10 @@ public:
     QAction *AgainsttheComputer1 = nullptr;
     QAction *Pause1 = nullptr;
     QAction *EndGame1 = nullptr; // ends a game at once, nothing recorded
+    QAction *WatchLastGame1 = nullptr;
+    QAction *OpenReplay1 = nullptr;
+    QAction *SaveReplayAs1 = nullptr;
+    QAction *ExportRoundasGIF1 = nullptr;
     QAction *Exitasif1 = nullptr;
     QMenu *View = nullptr;
     QAction *HallOfFame1 = nullptr;
@@ -68,6 +77,10 @@ public:
     void AgainsttheComputer1Click(QObject *Sender);
     void Pause1Click(QObject *Sender);
     void EndGame1Click(QObject *Sender);
+    void WatchLastGame1Click(QObject *Sender);
+    void OpenReplay1Click(QObject *Sender);
+    void SaveReplayAs1Click(QObject *Sender);
+    void ExportRoundasGIF1Click(QObject *Sender);
     void Exitasif1Click(QObject *Sender);
     void HallOfFame1Click(QObject *Sender);
     void Settings1Click(QObject *Sender);
@@ -77,6 +90,17 @@ public:
     void ApplicationDeactivate(QObject *Sender);
     void Help1Click(QObject *Sender);
     void About1Click(QObject *Sender);
+
+    // The games kept as they are played; watching them needs one.
+    void setRecorder(TReplayRecorder *keeper);
+    // Opens a replay file and watches it (a failure is raised, with nothing changed).
+    void OpenReplay(const QString &path);
+    // Watches a kept game in place of the game; leaving shows the game again.
+    void Watch(std::shared_ptr<const TReplay> replay, const QString &name);
+    void StopWatching();
+    bool Watching() const { return watch != nullptr; }
+    const TReplayWatch *Watcher() const { return watch.get(); }
+    TReplayStrip *ReplayStrip() const { return replayStrip; }
 
     // Whether "Start..." and its commands are enabled.
     bool StartEnabled() const;
@@ -103,6 +127,11 @@ private:
     // Following the game.
     void Show(const TGameEvent &event);
     void ShowDisplay(TDisplay which);
+    void ShowWatched();
+    void EnableReplayCommands();
+    void ShowCaption();
+    // Where a replay is saved or exported to, asked of the player; empty when cancelled.
+    QString AskFileName(const QString &caption, const QString &suggested, const QString &filter);
     void ShowState(TRoundState state);
     // The second plate of the side panel: "COMPUTER" in a game against the computer.
     void ShowPanelFor(TGameMode mode);
@@ -110,6 +139,14 @@ private:
     TFieldView *fieldView = nullptr;
     bool panelForComputer = false;
     std::array<TRCADigital *, DisplayCount> displays{};
+
+    TReplayRecorder *recorder = nullptr;
+    std::unique_ptr<TReplayWatch> watch;
+    QString watchedName;
+    // What the view laid over the game's field before watching, to lay it there again after.
+    QImage savedNotice;
+    QPoint savedNoticeAt;
+    TReplayStrip *replayStrip = nullptr;
 
     // Game controllers: their actions go to the game's gate, Start as F5.
     void ConnectGamepads();

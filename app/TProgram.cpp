@@ -31,7 +31,9 @@ TComputerMaker ComputerPilotMaker()
 
 TProgram::TProgram(std::uint32_t seed, std::unique_ptr<TTickSource> ticks)
     : game(ProgramParts(seed, std::move(ticks), host))
+    , recorder(game, TReplayRecorder::DefaultFolder())
     , Form1(game, std::make_unique<TGamepads>([windows = host] { return windows->ReadPadMapping(); }))
 {
     host->setOwner(&Form1);
+    Form1.setRecorder(&recorder);
 }

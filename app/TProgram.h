@@ -2,6 +2,7 @@
 
 #include "app/TForm1.h"
 #include "game/TGame.h"
+#include "replay/TReplayRecorder.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +14,7 @@ TComputerMaker ComputerPilotMaker();
 
 // The program as main() makes it: the game with the real windows as its host, the real media and
 // timers (or the tick source given) and the seed; and the main window showing it, with the
-// controllers, whose buttons are read through the same host.
+// controllers, whose buttons are read through the same host; and the keeper of the games played.
 class TProgram
 {
 public:
@@ -24,5 +25,7 @@ private:
 
 public:
     TGame game;
+    // Every game played is kept, the last ones in the replays folder.
+    TReplayRecorder recorder;
     TForm1 Form1;
 };

@@ -243,12 +243,103 @@ scenario_computer() {
     e2e_stop_program
 }
 
+# The field alone (603 x 553 pixels of the client area) into a file.
+field_to() { import -window "$E2E_WINDOW" -crop "603x553+0+$E2E_MENU" +repage "$1" 2>/dev/null; }
+same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+field_has() { e2e_client_region_has 0 0 603 553 "$1"; }
+
+# A two-player game of three rounds with keys, a bonus and a jump, watched again: each round's
+# last field in the replay is the field seen while its crash window was open; the game is kept in
+# the replays folder, and a second program started with that file plays it.
+scenario_replay() {
+    echo "# A game watched again"
+    e2e_start_program || { e2e_check "the main window opens" false; return; }
+    E2E_MENU=$(e2e_menu_height)
+    local main=$E2E_WINDOW crash left round dir
+    dir=$(mktemp -d)
+    e2e_key F2
+    for round in 1 2 3; do
+        # Blue turns left twice, away from the edges; red rides on a little faster and meets the
+        # top edge first. A bonus shows after a second; in the first round red jumps.
+        e2e_key 4 4 w
+        if [ "$round" = 1 ]; then
+            e2e_check "a bonus shows" e2e_eventually 6 field_has FFFF00
+            e2e_key d
+        fi
+        left=$((3 - round))
+        crash=$(e2e_wait_window "^Player 1 crashed! $left Cycles left...\$" 30)
+        e2e_check "round $round: crash window \"Player 1 crashed! $left Cycles left...\"" test -n "$crash"
+        [ -n "$crash" ] || break
+        # The crash window out of the way, off the screen, to read the whole field.
+        xdotool windowmove "$crash" 1010 750 2>/dev/null
+        sleep 0.5
+        E2E_WINDOW=$main
+        field_to "$dir/crash$round.png"
+        [ "$round" = 1 ] && shot replay-played-crash
+        timeout 5 xdotool windowactivate --sync "$crash" 2>/dev/null || true
+        xdotool key Return
+        sleep 0.5
+    done
+    # The name entries of the game's end, if any score earns a place.
+    local entry
+    for _ in 1 2; do
+        entry=$(e2e_wait_window "^Enter your" 5) || break
+        timeout 5 xdotool windowactivate --sync "$entry" 2>/dev/null || true
+        xdotool key Return
+        sleep 0.5
+    done
+    E2E_WINDOW=$main
+    e2e_check "the game ends" e2e_eventually 5 name_is "Zandrix II"
+    local kept
+    kept=$(find "$E2E_CONFIG/data/zandrix2/replays" -name '*.zxreplay' 2>/dev/null | head -1)
+    e2e_check "the game is kept in the replays folder (${kept##*/})" test -n "$kept"
+
+    e2e_key F6
+    e2e_check "F6 watches the last game: the caption says Replay" \
+        e2e_eventually 3 sh -c "xdotool getwindowname $main | grep -q '^Zandrix II - Replay'"
+    sleep 1
+    shot replay-start
+    e2e_key space
+    for round in 1 2 3; do
+        e2e_key End
+        sleep 0.5
+        field_to "$dir/end$round.png"
+        e2e_check "round $round: End shows the field of its crash window, pixel for pixel" \
+            same_picture "$dir/crash$round.png" "$dir/end$round.png"
+        [ "$round" = 1 ] && shot replay-crash
+        e2e_key Next
+        sleep 0.3
+    done
+    e2e_key Home
+    e2e_key Right Right Right
+    sleep 0.3
+    shot replay-step
+    e2e_key Escape
+    e2e_check "Escape leaves the replay" e2e_eventually 3 name_is "Zandrix II"
+    e2e_stop_program
+
+    if [ -n "$kept" ]; then
+        cp "$kept" "$dir/game.zxreplay"
+        E2E_TITLE="^Zandrix II - Replay" e2e_start_program "$dir/game.zxreplay"
+        local started=$?
+        e2e_check "a second program started with the file watches it" test "$started" = 0
+        if [ "$started" = 0 ]; then
+            E2E_MENU=$(e2e_menu_height)
+            e2e_check "it plays the game: the trails appear" e2e_eventually 10 field_has FF0000
+            shot replay-opened
+        fi
+        e2e_stop_program
+    fi
+    rm -rf "$dir"
+}
+
 scenario_window
 scenario_window_alone
 scenario_play
 scenario_leaving
 scenario_computer
 scenario_game_over
+scenario_replay
 
 echo "$E2E_PASSED passed, $E2E_FAILURES failed"
 [ "$E2E_FAILURES" -eq 0 ]

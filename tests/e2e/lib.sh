@@ -50,12 +50,14 @@ e2e_stop_display() {
     wait 2>/dev/null || true
 }
 
-# Starts the program with a fresh settings directory and waits for its main window.
+# Starts the program (with the arguments given) with a fresh settings directory, its games kept
+# in $E2E_CONFIG/data/zandrix2/replays, and waits for its main window (a caption matching
+# $E2E_TITLE, "Zandrix II" by default).
 e2e_start_program() {
     E2E_CONFIG=$(mktemp -d)
-    XDG_CONFIG_HOME="$E2E_CONFIG" "$PROGRAM" >"$E2E_CONFIG/output.log" 2>&1 &
+    XDG_CONFIG_HOME="$E2E_CONFIG" XDG_DATA_HOME="$E2E_CONFIG/data" "$PROGRAM" "$@" >"$E2E_CONFIG/output.log" 2>&1 &
     E2E_PID=$!
-    E2E_WINDOW=$(e2e_wait_window "^Zandrix II$") || return 1
+    E2E_WINDOW=$(e2e_wait_window "${E2E_TITLE:-^Zandrix II$}") || return 1
     # Bounded: --sync waits for ever for a window that the window manager will not activate.
     timeout 5 xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null || true
     sleep 0.3

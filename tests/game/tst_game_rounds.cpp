@@ -3,11 +3,17 @@
 
 #include "app/TFieldView.h"
 #include "app/TProgram.h"
+#include "app/TReplayStrip.h"
+#include "app/TReplayWatch.h"
 
 #include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
 #include "computer/TComputerPlayer.h"
+#include "platform/Failure.h"
 #include "platform/TProfileFile.h"
+#include "replay/TReplay.h"
+#include "replay/TReplayPlayback.h"
+#include "replay/TReplayRecorder.h"
 #include "support/Files.h"
 
 #include <QtTest>
@@ -91,6 +97,8 @@ private slots:
     void endGameGoesBackToTheStartScreenRecordingNothing_data();
     void endGameGoesBackToTheStartScreenRecordingNothing();
     void brightColoursChangeOnlyWhatIsShownAndAreKept();
+    void watchingAGameAgain_data();
+    void watchingAGameAgain();
 };
 
 void RoundsTest::roundStartShowsTheDisplaysOfTheMode_data()
@@ -793,6 +801,81 @@ void RoundsTest::brightColoursChangeOnlyWhatIsShownAndAreKept()
     QCOMPARE(TFieldView::Shown(qRgb(255, 255, 0), true) == qRgb(255, 255, 0), false);
     QCOMPARE(TFieldView::Shown(qRgb(0, 0, 0), true), qRgb(0, 0, 0));
     QCOMPARE(ReadSetting("Colours", "bright"), QStringLiteral("1"));
+}
+
+// A game played and then watched again in the window: End shows each round's field as its crash
+// window saw it, the keys move through the replay, and leaving (Escape, or starting a game) shows
+// the game again. The commands are enabled only where they can act.
+void RoundsTest::watchingAGameAgain_data()
+{
+    QTest::addColumn<QString>("keys");  // while watching, after End of the last round
+    QTest::addColumn<bool>("watching"); // afterwards
+    QTest::addColumn<QString>("speed");
+    QTest::newRow("escape leaves") << "Escape" << false << "";
+    QTest::newRow("faster stops at sixteen times") << "Space + + + + + + + + +" << true << "x16";
+    QTest::newRow("slower stops at a quarter") << "Space - - - - - - - -" << true << "x1/4";
+    QTest::newRow("starting a game leaves") << "F2" << false << "";
+}
+
+void RoundsTest::watchingAGameAgain()
+{
+    QFETCH(QString, keys);
+    QFETCH(bool, watching);
+    QFETCH(QString, speed);
+    GameRig rig;
+    TReplayRecorder recorder(rig.game, rig.home.path() + QStringLiteral("/replays"));
+    rig.form.setRecorder(&recorder);
+    QVERIFY(!rig.form.WatchLastGame1->isEnabled());
+    QVERIFY(rig.form.OpenReplay1->isEnabled());
+    QVERIFY(!rig.form.ExportRoundasGIF1->isEnabled());
+
+    QStringList crashFields;
+    rig.onWindow = [&](const QString &) { crashFields << QString::number(rig.game.field.Checksum(), 16); };
+    rig.StartTwoPlayers();
+    QVERIFY(!rig.form.WatchLastGame1->isEnabled());
+    QVERIFY(!rig.form.OpenReplay1->isEnabled());
+    rig.TickBoth(40);
+    rig.game.Tick(TClock::Bonus);
+    rig.Type(QStringLiteral("d"));
+    rig.TickBoth(20);
+    rig.CrashRed();
+    rig.TickBoth(25);
+    rig.CrashRed();
+    rig.TickBoth(5);
+    rig.CrashRed();
+    QVERIFY(rig.game.State() == TRoundState::GameOver);
+    QCOMPARE(crashFields.size(), 3);
+    QVERIFY(!recorder.LastFile().isEmpty());
+    QVERIFY(rig.form.WatchLastGame1->isEnabled());
+
+    rig.form.show();
+    rig.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rig.form));
+    PressKey(rig.form, Qt::Key_F6);
+    QVERIFY(rig.form.Watching());
+    QVERIFY(rig.form.windowTitle().startsWith(QStringLiteral("Zandrix II - Replay")));
+    QVERIFY(rig.form.ExportRoundasGIF1->isEnabled());
+    QVERIFY(!rig.form.ReplayStrip()->isHidden());
+    QCOMPARE(rig.form.Watcher()->Playback().RoundCount(), 3);
+    for (int round = 0; round < 3; ++round) {
+        PressKey(rig.form, Qt::Key_End);
+        QCOMPARE(QString::number(rig.form.FieldView().Surface().Checksum(), 16), crashFields.at(round));
+        QVERIFY(rig.form.ReplayStrip()->Message().contains(QStringLiteral("crashed!")));
+        if (round < 2)
+            PressKey(rig.form, Qt::Key_PageDown);
+    }
+
+    for (const QString &key : keys.split(QLatin1Char(' ')))
+        QTest::keyClick(rig.form.windowHandle(), QKeySequence::fromString(key)[0].key());
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.form.Watching(), watching);
+    if (watching) {
+        QCOMPARE(rig.form.Watcher()->SpeedText(), speed);
+        return;
+    }
+    QCOMPARE(&rig.form.FieldView().Surface(), &rig.game.field);
+    QVERIFY(rig.form.ReplayStrip()->isHidden());
+    QVERIFY(!rig.form.windowTitle().contains(QStringLiteral("Replay")));
 }
 
 QTEST_MAIN(RoundsTest)

@@ -34,9 +34,12 @@ snapshot() {
         find . -name pulse -prune -o -type f -exec sha256sum {} + 2>/dev/null | sort)
 }
 
-# Starts the program on the settings directory $config, as root or as nobody.
+# Starts the program on the settings directory $config, as root or as nobody; the games it keeps
+# go to a fresh folder of the case's own that either may write.
 start() {
     local as=$1
+    rm -rf "$work/data" && mkdir -m 1777 "$work/data"
+    export XDG_DATA_HOME="$work/data"
     if [ "$as" = nobody ]; then
         XDG_CONFIG_HOME="$config" setpriv --reuid 65534 --regid 65534 --clear-groups \
             "$AS_NOBODY" >"$work/output.log" 2>&1 &

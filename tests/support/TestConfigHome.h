@@ -3,8 +3,9 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
-// Points XDG_CONFIG_HOME at a fresh empty directory for as long as it lives, so every test starts
-// without a settings file and never touches the user's own.
+// Points XDG_CONFIG_HOME (and XDG_DATA_HOME, where the games played are kept) at a fresh empty
+// directory for as long as it lives, so every test starts without a settings file and never
+// touches the user's own files.
 class TestConfigHome
 {
 public:
@@ -13,6 +14,9 @@ public:
         old = qgetenv("XDG_CONFIG_HOME");
         hadOld = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+        oldData = qgetenv("XDG_DATA_HOME");
+        hadOldData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
     }
     ~TestConfigHome()
     {
@@ -20,6 +24,10 @@ public:
             qputenv("XDG_CONFIG_HOME", old);
         else
             qunsetenv("XDG_CONFIG_HOME");
+        if (hadOldData)
+            qputenv("XDG_DATA_HOME", oldData);
+        else
+            qunsetenv("XDG_DATA_HOME");
     }
     TestConfigHome(const TestConfigHome &) = delete;
     TestConfigHome &operator=(const TestConfigHome &) = delete;
@@ -31,4 +39,6 @@ private:
     QTemporaryDir dir;
     QByteArray old;
     bool hadOld = false;
+    QByteArray oldData;
+    bool hadOldData = false;
 };
