@@ -119,6 +119,19 @@ check "it is an arcade game" grep -qx 'Categories=Game;ArcadeGame;' "$DESKTOP"
 icon=$(sed -n 's/^Icon=//p' "$DESKTOP")
 check "its Icon is the application id (got '$icon')" test "$icon" = "$ID"
 
+check "it opens replay files" grep -qx 'MimeType=application/x-zandrix2-replay;' "$DESKTOP"
+
+echo "# The replay files' type"
+mime=$PREFIX/share/mime/packages/$ID.xml
+check "the MIME type is installed" test -f "$mime"
+if command -v update-mime-database >/dev/null; then
+    update-mime-database "$PREFIX/share/mime" >/dev/null 2>&1
+    check "the desktop's MIME database takes application/x-zandrix2-replay" \
+        grep -q '\*\.zxreplay' "$PREFIX/share/mime/application/x-zandrix2-replay.xml"
+else
+    echo "skip - the MIME database (update-mime-database is not installed)"
+fi
+
 echo "# Icons"
 for size in 16 32 48 64 128 256; do
     png=$PREFIX/share/icons/hicolor/${size}x${size}/apps/$icon.png
