@@ -152,10 +152,16 @@ void TFieldLabel::Draw(QPainter &painter) const
     }
     if (caption.isEmpty())
         return;
+    // Only inside the label: a glyph that reaches out of its box (the "J" of "Jump Jet" one pixel
+    // to the left) would leave a yellow pixel that the repaint of the box, when the label goes,
+    // does not wipe.
+    painter.save();
+    painter.setClipRect(Bounds(), Qt::IntersectClip);
     painter.setFont(Font());
     painter.setPen(QColor(ToRgb(colour)));
     const QFontMetrics metrics(Font());
     painter.drawText(Left(), Top() + metrics.ascent(), caption);
+    painter.restore();
 }
 
 TFieldPicture::TFieldPicture(TFieldSurface &owner, QImage image, bool shown)

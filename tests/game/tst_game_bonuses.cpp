@@ -85,8 +85,14 @@ void BonusesTest::placementsStayInRangeAndPayByKind()
         TRCADigital *jets = player == 1 ? rig.form.jumpdigr : rig.form.jumpdigb;
         const std::int32_t scoreBefore = score, otherBefore = otherScore, jetsBefore = jets->Value();
         const int delay = rig.game.BonusClock().interval();
+        const QRect around = rig.game.Label1.Bounds().adjusted(-4, -4, 4, 4);
 
         rig.CollectBonus(player);
+        // Nothing of the label stays behind, not even a glyph's pixel outside its box.
+        for (int y = around.top(); y <= around.bottom(); ++y)
+            for (int x = around.left(); x <= around.right(); ++x)
+                QVERIFY2(rig.game.field.GetPixel(x, y) != FieldColour::Yellow,
+                         qPrintable(QStringLiteral("%1 at %2, %3").arg(rig.game.Label1.Caption()).arg(x).arg(y)));
 
         // The collecting step scores as any step does.
         QCOMPARE(score, scoreBefore + Kinds.at(kind - 1).points + Rules::StepPoints(Rules::StartInterval));
