@@ -45,6 +45,8 @@ struct TLevelTraits
     // opponent boxes in a slow cycle there before it has moved.
     int speedKeys;
     int closeQuarters;
+    // Rides flat out round a much slower opponent to shut it in (see TEncircler).
+    bool hunts;
 };
 
 inline const TLevelTraits &TraitsOf(TComputerLevel level)
@@ -68,7 +70,8 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .separatedInterval = 51,
                                        .answerSpeed = -1,
                                        .speedKeys = 0,
-                                       .closeQuarters = 0};
+                                       .closeQuarters = 0,
+                                       .hunts = false};
     // Normal: sees the whole field and reacts quickly, but plays for room, not for territory.
     static constexpr TLevelTraits Normal{.territory = false,
                                          .lookLimit = TFieldModel::CellCount,
@@ -87,7 +90,8 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                          .separatedInterval = 51,
                                          .answerSpeed = 0,
                                          .speedKeys = 1,
-                                         .closeQuarters = 0};
+                                         .closeQuarters = 0,
+                                         .hunts = false};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
     static constexpr TLevelTraits Hard{.territory = true,
                                        .lookLimit = TFieldModel::CellCount,
@@ -106,7 +110,8 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .separatedInterval = 101,
                                        .answerSpeed = 1,
                                        .speedKeys = 5,
-                                       .closeQuarters = 40};
+                                       .closeQuarters = 40,
+                                       .hunts = true};
     switch (level) {
     case TComputerLevel::Easy: return Easy;
     case TComputerLevel::Hard: return Hard;

@@ -101,6 +101,7 @@ void TComputerPlayer::NewRound()
     roomAhead = 0;
     roundMs = 0;
     freeChoices = FreeChoices;
+    hunter.Clear();
 }
 
 bool TComputerPlayer::Chance(double share)
@@ -191,6 +192,16 @@ std::uint8_t TComputerPlayer::Steer(const TView &view, TJump &jump)
         // A turn that comes late: still straight on, wall or not.
         --lateTicks;
         return heading;
+    }
+    if (traits.hunts && view.other.inPlay) {
+        const TChase chase{view.head,           heading,           view.rival, view.other.dir,
+                           view.other.interval, view.own.interval, !walledOff};
+        if (const std::uint8_t hunting = hunter.Step(view.field, model, flood, chase, generator); hunting != 0) {
+            hasTarget = false;
+            planCell = -1;
+            planLooking = false;
+            return hunting;
+        }
     }
     if (hasTarget && targetIsBonus && !bonus.Visible())
         hasTarget = false;
@@ -499,6 +510,8 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
 {
     if (!view.other.inPlay)
         return traits.aloneInterval;
+    if (hunter.Hunting())
+        return 1;
     // Head to head, as every round begins: flat out until there is room between them.
     if (roundMs < StartDash && Steps(view.head, view.rival) < traits.closeQuarters)
         return 1;

@@ -5,6 +5,7 @@
 #include "computer/TBonusWatch.h"
 #include "computer/TCellSearch.h"
 #include "computer/TComputerLevel.h"
+#include "computer/TEncircler.h"
 #include "computer/TFieldModel.h"
 #include "game/TPilot.h"
 
@@ -87,6 +88,7 @@ private:
     TCellSearch planSearch;
     TCellSearch quickSearch;
     TPixelFlood flood;
+    TEncircler hunter;
 
     // Whether the model has ever read the field (a pilot may start in the middle of a round).
     bool seen = false;
