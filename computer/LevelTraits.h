@@ -45,8 +45,9 @@ struct TLevelTraits
     // opponent boxes in a slow cycle there before it has moved.
     int speedKeys;
     int closeQuarters;
-    // Rides flat out round a much slower opponent to shut it in (see TEncircler).
-    bool hunts;
+    // The share of rounds in which it sees that a much slower opponent can be shut in, and rides
+    // flat out round it (see TEncircler).
+    double hunts;
 };
 
 inline const TLevelTraits &TraitsOf(TComputerLevel level)
@@ -71,7 +72,7 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .answerSpeed = -1,
                                        .speedKeys = 0,
                                        .closeQuarters = 0,
-                                       .hunts = false};
+                                       .hunts = 0.0};
     // Normal: sees the whole field and reacts quickly, but plays for room, not for territory.
     static constexpr TLevelTraits Normal{.territory = false,
                                          .lookLimit = TFieldModel::CellCount,
@@ -91,7 +92,7 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                          .answerSpeed = 0,
                                          .speedKeys = 1,
                                          .closeQuarters = 0,
-                                         .hunts = false};
+                                         .hunts = 0.8};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
     static constexpr TLevelTraits Hard{.territory = true,
                                        .lookLimit = TFieldModel::CellCount,
@@ -111,7 +112,7 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .answerSpeed = 1,
                                        .speedKeys = 5,
                                        .closeQuarters = 40,
-                                       .hunts = true};
+                                       .hunts = 1.0};
     switch (level) {
     case TComputerLevel::Easy: return Easy;
     case TComputerLevel::Hard: return Hard;

@@ -121,4 +121,6 @@ private:
     int roundMs = 0;
     // Choices left of those at the very start of a round, which the seed sways most.
     int freeChoices = 0;
+    // Whether it shuts a much slower opponent in this round.
+    bool huntsThisRound = false;
 };

@@ -23,7 +23,7 @@ constexpr int RoomCap = 600;
 constexpr int SafeRoom = 400;
 constexpr int LeastRoom = 150;
 // A step off the square looks at most this often whether it already shuts the opponent in.
-constexpr int DeviationCheckMs = 8;
+constexpr int DeviationCheckMs = 30;
 // Walls around a hunt's landing (its own head not counted), at most.
 constexpr int MostWallsBeside = 3;
 // After giving up, game milliseconds before it tries again.
@@ -63,14 +63,14 @@ bool Narrow(const TFieldModel &model, TPixel head, TPixel landing)
 
 } // namespace
 
-void TEncircler::Clear()
+void TEncircler::Clear(int waitMs)
 {
     count = 0;
     next = 0;
     sealed = false;
     sealedOnce = false;
     sinceCheck = 0;
-    rest = 0;
+    rest = waitMs;
 }
 
 void TEncircler::GiveUp(int restMs)
@@ -100,7 +100,7 @@ void TEncircler::MakePlan(const TChase &chase, std::mt19937 &random)
     const double ratio = 1.0 / std::max(chase.rivalInterval, 1);
     const int distance = Steps(chase.head, chase.rival);
     const int size = std::clamp(static_cast<int>(std::ceil((3.0 + ratio * distance) / (1.0 - 8.0 * ratio)))
-                                    + std::uniform_int_distribution<int>(0, 3)(random),
+                                    + std::uniform_int_distribution<int>(0, 4)(random),
                                 SmallestSquare, LargestSquare);
     const int lead = static_cast<int>(std::lround(ratio * (distance + 8 * size)));
     const TPixel centre = Clamped(Ahead(chase.rival, chase.rivalHeading, lead));
@@ -131,7 +131,7 @@ void TEncircler::MakePlan(const TChase &chase, std::mt19937 &random)
         int first = 0;
         bool clockwise = true;
         int best = -1;
-        const int slack = std::uniform_int_distribution<int>(0, 2 * size)(random);
+        const int slack = std::uniform_int_distribution<int>(0, 4 * size)(random);
         for (int side = 0; side < 4; ++side) {
             if (!ahead[static_cast<std::size_t>(side)])
                 continue;

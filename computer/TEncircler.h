@@ -35,11 +35,12 @@ class TEncircler
 public:
     // The opponent's area, in pixels, below which it counts as shut in: more than the largest
     // square holds.
-    static constexpr int SealCap = 3000;
+    static constexpr int SealCap = 4000;
     // Opponents at least this slow (step interval) are hunted; the hunter rides at 1 ms.
     static constexpr int SlowestHunted = 21;
 
-    void Clear();
+    // A new round; the first hunt waits so many game milliseconds.
+    void Clear(int waitMs);
     // The heading of the next step on the square, or 0 when it does not hunt now.
     std::uint8_t Step(const TFieldSurface &field, const TFieldModel &model, TPixelFlood &flood, const TChase &chase,
                       std::mt19937 &random);
