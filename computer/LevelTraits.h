@@ -92,7 +92,7 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                          .answerSpeed = 0,
                                          .speedKeys = 1,
                                          .closeQuarters = 0,
-                                         .hunts = 0.8};
+                                         .hunts = 0.7};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
     static constexpr TLevelTraits Hard{.territory = true,
                                        .lookLimit = TFieldModel::CellCount,

@@ -39,8 +39,10 @@ constexpr int StartDash = 300;
 // The first choices of a round, on a field still nearly empty, are freer still.
 constexpr int FreeChoices = 5;
 constexpr int FreeChoiceLeeway = 40 * CellScore;
-// A hunt sets out at most this long (game milliseconds) after the start of a round.
-constexpr int HuntAfterMs = 150;
+// A hunt sets out this long (game milliseconds) after the start of a round, once the opponent's
+// first speed keys show, and up to so much later, by the seed.
+constexpr int HuntAfterMs = 60;
+constexpr int HuntSpreadMs = 300;
 
 std::uint32_t TrailColour(TPlayer player)
 {
@@ -109,7 +111,7 @@ void TComputerPlayer::NewRound()
     huntsThisRound = Chance(traits.hunts);
     // The first moves of a round are its own before it sets out to shut the opponent in: no two
     // rounds open alike.
-    hunter.Clear(Below(HuntAfterMs));
+    hunter.Clear(HuntAfterMs + Below(HuntSpreadMs));
 }
 
 bool TComputerPlayer::Chance(double share)

@@ -120,6 +120,8 @@ private slots:
     void closingBoxIsLeftAtSpeed();
     void sameSeedSameDecisions();
     void openingsVaryWithTheSeed();
+    void slowOpponentIsShutIn_data();
+    void slowOpponentIsShutIn();
     void hardBeatsEasy();
     void gameAgainstTheComputerReplays();
     void fasterGoesThroughTheKeys();
@@ -330,6 +332,36 @@ void ComputerTest::openingsVaryWithTheSeed()
         }
         QVERIFY2(openings.size() == 20,
                  qPrintable(QStringLiteral("level %1: %2 openings").arg(int(level)).arg(openings.size())));
+    }
+}
+
+// A slow cycle riding straight on in the open is shut in by Hard within a second or two: it
+// crashes long before it could reach the field's edge (ten seconds away at 51 ms). Easy never
+// hunts.
+void ComputerTest::slowOpponentIsShutIn_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("redInterval");
+    QTest::addColumn<bool>("shutIn");
+    QTest::newRow("hard, red at 51 ms") << int(Level::Hard) << 51 << true;
+    QTest::newRow("hard, red at 101 ms") << int(Level::Hard) << 101 << true;
+    QTest::newRow("easy, red at 51 ms") << int(Level::Easy) << 51 << false;
+}
+
+void ComputerTest::slowOpponentIsShutIn()
+{
+    QFETCH(int, level);
+    QFETCH(int, redInterval);
+    QFETCH(bool, shutIn);
+    for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+        GameRig rig;
+        rig.game.setPilot(TPlayer::Blue, std::make_unique<TComputerPlayer>(Level(level), seed));
+        rig.StartTwoPlayers();
+        for (int key = 0; key < (redInterval - Rules::StartInterval) / Rules::SpeedStep; ++key)
+            rig.game.Act(TPlayer::Red, TPlayerAction::Slower);
+        const std::uint8_t lives = rig.game.redlives;
+        rig.clock->Run(3000);
+        QVERIFY2((rig.game.redlives < lives) == shutIn, qPrintable(QStringLiteral("seed %1").arg(seed)));
     }
 }
 
