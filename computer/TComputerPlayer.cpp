@@ -205,7 +205,7 @@ std::uint8_t TComputerPlayer::Steer(const TView &view, TJump &jump)
     }
     if (huntsThisRound && view.other.inPlay) {
         const TChase chase{view.head,           heading,           view.rival, view.other.dir,
-                           view.other.interval, view.own.interval, !walledOff};
+                           view.other.interval, view.own.interval, !walledOff, traits.huntFrom};
         if (const std::uint8_t hunting = hunter.Step(view.field, model, flood, chase, generator); hunting != 0) {
             hasTarget = false;
             planCell = -1;

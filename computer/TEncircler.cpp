@@ -97,7 +97,7 @@ void TEncircler::MakePlan(const TChase &chase, std::mt19937 &random)
 {
     // It rides 1 pixel a millisecond; the opponent `ratio` pixels meanwhile. The square is large
     // enough that the opponent, going on as it goes, is still inside when the last side closes.
-    const double ratio = 1.0 / std::max(chase.rivalInterval, 1);
+    const double ratio = 1.0 / std::max(chase.rivalInterval, KeepOnFrom);
     const int distance = Steps(chase.head, chase.rival);
     const int size = std::clamp(static_cast<int>(std::ceil((3.0 + ratio * distance) / (1.0 - 8.0 * ratio)))
                                     + std::uniform_int_distribution<int>(0, 4)(random),
@@ -201,13 +201,16 @@ std::uint8_t TEncircler::Step(const TFieldSurface &field, const TFieldModel &mod
                               const TChase &chase, std::mt19937 &random)
 {
     sinceCheck += chase.elapsed;
-    if (chase.rivalInterval < SlowestHunted) {
+    if (chase.rivalInterval < (count > 0 ? KeepOnFrom : chase.huntFrom)) {
         count = 0;
         return 0;
     }
-    if ((sealed || count == 0) && sinceCheck >= SealMs) {
+    // Whether the opponent is still shut in, or already is before a hunt sets out: looked at now
+    // and then, never while a hunt could not set out anyway.
+    if (sealed && sinceCheck >= SealMs) {
         sealed = CheckSeal(model, flood, chase.rival);
-        sealedOnce = sealedOnce || sealed;
+        if (!sealed)
+            count = 0;
     }
     if (sealed)
         return 0;
@@ -215,8 +218,16 @@ std::uint8_t TEncircler::Step(const TFieldSurface &field, const TFieldModel &mod
         rest -= chase.elapsed;
         return 0;
     }
-    if (count == 0 && !chase.reachable && !sealedOnce)
-        return 0;
+    if (count == 0) {
+        if (!chase.reachable && !sealedOnce)
+            return 0;
+        if (sinceCheck >= SealMs) {
+            sealed = CheckSeal(model, flood, chase.rival);
+            sealedOnce = sealedOnce || sealed;
+            if (sealed)
+                return 0;
+        }
+    }
 
     if (count == 0 || !Inside(chase.rival) || --budget < 0)
         MakePlan(chase, random);

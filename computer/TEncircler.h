@@ -21,6 +21,9 @@ struct TChase
     int elapsed = 0;
     // Whether the cells say the opponent can be got at at all.
     bool reachable = true;
+    // The slowest step interval of an opponent that a hunt sets out after; one under way goes on
+    // while the opponent is no faster than `KeepOnFrom`.
+    int huntFrom = 21;
 };
 
 // Shuts a much slower opponent in. Riding flat out, it draws a small square with straight sides
@@ -36,8 +39,8 @@ public:
     // The opponent's area, in pixels, below which it counts as shut in: more than the largest
     // square holds.
     static constexpr int SealCap = 4000;
-    // Opponents at least this slow (step interval) are hunted; the hunter rides at 1 ms.
-    static constexpr int SlowestHunted = 21;
+    // The hunter rides at 1 ms; a square round an opponent faster than this cannot be closed.
+    static constexpr int KeepOnFrom = 11;
 
     // A new round; the first hunt waits so many game milliseconds.
     void Clear(int waitMs);
