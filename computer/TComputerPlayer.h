@@ -26,6 +26,9 @@
 // against the field's real pixels; where the cells no longer tell (a gap narrower than a cell) it
 // steers pixel by pixel, and with no way out at all it jumps if it has a jet.
 //
+// Against a much slower opponent in reach it sets all that aside while it rides flat out round the
+// opponent to shut it in (TEncircler), as the level's judgement allows.
+//
 // Deterministic: the same seed and the same sequence of fields and sights give the same actions.
 class TComputerPlayer : public TPilot
 {
