@@ -12,6 +12,7 @@
 #include "platform/TMediaCommands.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <array>
@@ -142,10 +143,17 @@ private:
 
 // What the decisions cost, by the step interval they were made at: wall-clock time, and the
 // processor time of the thread (which leaves out the time the machine gave to others).
+//
+// A decision during which the thread was switched out (the machine is shared: another process, or
+// the kernel, took the processor) is counted as well, but also kept apart: the largest of the
+// others is what the decision itself cost.
 struct DecisionTimes
 {
     std::map<std::uint16_t, Histogram> wall;
     std::map<std::uint16_t, Histogram> cpu;
+    Histogram calmWall;
+    Histogram calmCpu;
+    std::uint64_t interrupted = 0;
 
     void Append(const DecisionTimes &more)
     {
@@ -153,6 +161,9 @@ struct DecisionTimes
             wall[interval].Append(times);
         for (const auto &[interval, times] : more.cpu)
             cpu[interval].Append(times);
+        calmWall.Append(more.calmWall);
+        calmCpu.Append(more.calmCpu);
+        interrupted += more.interrupted;
     }
     static Histogram All(const std::map<std::uint16_t, Histogram> &series)
     {
@@ -177,13 +188,22 @@ public:
     void NewRound() override { pilot->NewRound(); }
     TPilotActions Decide(const TFieldSurface &field, const TCycleSight &own, const TCycleSight &other) override
     {
+        const long switchesBefore = Switches();
         const std::int64_t cpuStart = ThreadCpuNs();
         const Clock::time_point start = Clock::now();
         const TPilotActions actions = pilot->Decide(field, own, other);
         const Clock::time_point end = Clock::now();
         const std::int64_t cpuEnd = ThreadCpuNs();
-        times.wall[own.interval].Add(std::chrono::duration<double, std::micro>(end - start).count());
-        times.cpu[own.interval].Add(static_cast<double>(cpuEnd - cpuStart) / 1000.0);
+        const double wallUs = std::chrono::duration<double, std::micro>(end - start).count();
+        const double cpuUs = static_cast<double>(cpuEnd - cpuStart) / 1000.0;
+        times.wall[own.interval].Add(wallUs);
+        times.cpu[own.interval].Add(cpuUs);
+        if (Switches() != switchesBefore) {
+            ++times.interrupted;
+        } else {
+            times.calmWall.Add(wallUs);
+            times.calmCpu.Add(cpuUs);
+        }
         // A jump's speed keys belong to the jump (they lengthen it): those stay.
         if (fixed == 0 || std::find(actions.begin(), actions.end(), TPlayerAction::Jump) != actions.end())
             return actions;
@@ -199,6 +219,14 @@ public:
     }
 
 private:
+    // The times this thread was switched out, asked or not.
+    static long Switches()
+    {
+        rusage usage{};
+        getrusage(RUSAGE_THREAD, &usage);
+        return usage.ru_nvcsw + usage.ru_nivcsw;
+    }
+
     std::unique_ptr<TPilot> pilot;
     DecisionTimes &times;
     std::uint16_t fixed;
@@ -370,6 +398,8 @@ void PrintTimes(const std::string &label, const Histogram &wall, const Histogram
 void PrintTimes(const std::string &label, const DecisionTimes &times)
 {
     PrintTimes(label, DecisionTimes::All(times.wall), DecisionTimes::All(times.cpu));
+    std::printf("%-22s not switched out: max %.1f us wall clock, %.1f us processor time (%llu switched out)\n", "",
+                times.calmWall.Max(), times.calmCpu.Max(), static_cast<unsigned long long>(times.interrupted));
 }
 
 constexpr std::array<TComputerLevel, 3> Levels{TComputerLevel::Easy, TComputerLevel::Normal, TComputerLevel::Hard};

@@ -45,6 +45,11 @@ struct TLevelTraits
     // opponent boxes in a slow cycle there before it has moved.
     int speedKeys;
     int closeQuarters;
+    // The share of rounds in which it sees that a much slower opponent can be shut in, and rides
+    // flat out round it (see TEncircler).
+    double hunts;
+    // The slowest step interval of an opponent it sets out after.
+    int huntFrom;
 };
 
 inline const TLevelTraits &TraitsOf(TComputerLevel level)
@@ -68,7 +73,9 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .separatedInterval = 51,
                                        .answerSpeed = -1,
                                        .speedKeys = 0,
-                                       .closeQuarters = 0};
+                                       .closeQuarters = 0,
+                                       .hunts = 0.0,
+                                       .huntFrom = 0};
     // Normal: sees the whole field and reacts quickly, but plays for room, not for territory.
     static constexpr TLevelTraits Normal{.territory = false,
                                          .lookLimit = TFieldModel::CellCount,
@@ -87,7 +94,9 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                          .separatedInterval = 51,
                                          .answerSpeed = 0,
                                          .speedKeys = 1,
-                                         .closeQuarters = 0};
+                                         .closeQuarters = 0,
+                                         .hunts = 0.7,
+                                         .huntFrom = 31};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
     static constexpr TLevelTraits Hard{.territory = true,
                                        .lookLimit = TFieldModel::CellCount,
@@ -106,7 +115,9 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .separatedInterval = 101,
                                        .answerSpeed = 1,
                                        .speedKeys = 5,
-                                       .closeQuarters = 40};
+                                       .closeQuarters = 40,
+                                       .hunts = 1.0,
+                                       .huntFrom = 21};
     switch (level) {
     case TComputerLevel::Easy: return Easy;
     case TComputerLevel::Hard: return Hard;

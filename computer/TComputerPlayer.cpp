@@ -23,6 +23,8 @@ constexpr int TightCells = 2;
 constexpr int PixelRoomCap = 512;
 constexpr int JumpRoomCap = 192;
 constexpr int TightPixels = 48;
+// Speed keys pressed at most before a jump.
+constexpr int MostJumpKeys = 5;
 // A bonus closer than this many pixels is steered to pixel by pixel.
 constexpr int BonusApproach = 12;
 // Cells a tick takes off the plan's looks, and the cells of a quick look.
@@ -37,6 +39,10 @@ constexpr int StartDash = 300;
 // The first choices of a round, on a field still nearly empty, are freer still.
 constexpr int FreeChoices = 5;
 constexpr int FreeChoiceLeeway = 40 * CellScore;
+// A hunt sets out this long (game milliseconds) after the start of a round, once the opponent's
+// first speed keys show, and up to so much later, by the seed.
+constexpr int HuntAfterMs = 60;
+constexpr int HuntSpreadMs = 300;
 
 std::uint32_t TrailColour(TPlayer player)
 {
@@ -81,6 +87,7 @@ TComputerPlayer::TComputerPlayer(TComputerLevel playing, std::uint32_t seed)
     : level(playing)
     , traits(TraitsOf(playing))
     , generator(seed)
+    , huntsThisRound(traits.hunts >= 1.0)
 {
 }
 
@@ -101,6 +108,10 @@ void TComputerPlayer::NewRound()
     roomAhead = 0;
     roundMs = 0;
     freeChoices = FreeChoices;
+    huntsThisRound = Chance(traits.hunts);
+    // The first moves of a round are its own before it sets out to shut the opponent in: no two
+    // rounds open alike.
+    hunter.Clear(HuntAfterMs + Below(HuntSpreadMs));
 }
 
 bool TComputerPlayer::Chance(double share)
@@ -191,6 +202,16 @@ std::uint8_t TComputerPlayer::Steer(const TView &view, TJump &jump)
         // A turn that comes late: still straight on, wall or not.
         --lateTicks;
         return heading;
+    }
+    if (huntsThisRound && view.other.inPlay) {
+        const TChase chase{view.head,           heading,           view.rival, view.other.dir,
+                           view.other.interval, view.own.interval, !walledOff, traits.huntFrom};
+        if (const std::uint8_t hunting = hunter.Step(view.field, model, flood, chase, generator); hunting != 0) {
+            hasTarget = false;
+            planCell = -1;
+            planLooking = false;
+            return hunting;
+        }
     }
     if (hasTarget && targetIsBonus && !bonus.Visible())
         hasTarget = false;
@@ -469,14 +490,19 @@ TComputerPlayer::TJump TComputerPlayer::BestJump(const TView &view, int roomWith
 {
     TJump best;
     int bestRoom = 0;
-    // A cleverer player also lengthens the jump with the speed keys first.
-    const int mostKeys = traits.territory ? 2 : 0;
-    for (int keys = 0; keys <= mostKeys; ++keys) {
+    // A cleverer player also lengthens the jump with the speed keys first, as far as the keys of
+    // one tick allow: the longest of equal jumps lands farthest from the trap, and riding fast
+    // after it keeps a fast opponent from closing a box round it again at once.
+    const int mostKeys = traits.territory ? MostJumpKeys : 0;
+    for (int keys = mostKeys; keys >= 0; --keys) {
         const std::uint16_t interval = AfterFaster(view.own.interval, keys);
         const int distance = Rules::JumpDistance(interval);
         if (distance <= 0)
             continue;
         for (std::uint8_t heading = 1; heading <= 8; ++heading) {
+            const int left = (heading - view.own.dir + 8) % 8;
+            if (keys + std::min(left, 8 - left) + 1 > static_cast<int>(TPilotActions::Capacity))
+                continue;
             // The jump itself is neither tested nor drawn; the step after it is.
             const TPixel landing = Ahead(view.head, heading, distance + 1);
             if (TFieldModel::IsWallColour(view.field.GetPixel(landing.x, landing.y)))
@@ -499,6 +525,8 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
 {
     if (!view.other.inPlay)
         return traits.aloneInterval;
+    if (hunter.Hunting())
+        return 1;
     // Head to head, as every round begins: flat out until there is room between them.
     if (roundMs < StartDash && Steps(view.head, view.rival) < traits.closeQuarters)
         return 1;

@@ -5,6 +5,7 @@
 #include "computer/TBonusWatch.h"
 #include "computer/TCellSearch.h"
 #include "computer/TComputerLevel.h"
+#include "computer/TEncircler.h"
 #include "computer/TFieldModel.h"
 #include "game/TPilot.h"
 
@@ -24,6 +25,9 @@
 // that cannot wait (off the nodes, after dodging or a jump) takes quick, nearer looks. Every step is checked
 // against the field's real pixels; where the cells no longer tell (a gap narrower than a cell) it
 // steers pixel by pixel, and with no way out at all it jumps if it has a jet.
+//
+// Against a much slower opponent in reach it sets all that aside while it rides flat out round the
+// opponent to shut it in (TEncircler), as the level's judgement allows.
 //
 // Deterministic: the same seed and the same sequence of fields and sights give the same actions.
 class TComputerPlayer : public TPilot
@@ -87,6 +91,7 @@ private:
     TCellSearch planSearch;
     TCellSearch quickSearch;
     TPixelFlood flood;
+    TEncircler hunter;
 
     // Whether the model has ever read the field (a pilot may start in the middle of a round).
     bool seen = false;
@@ -119,4 +124,6 @@ private:
     int roundMs = 0;
     // Choices left of those at the very start of a round, which the seed sways most.
     int freeChoices = 0;
+    // Whether it shuts a much slower opponent in this round.
+    bool huntsThisRound = false;
 };

@@ -120,6 +120,8 @@ private slots:
     void closingBoxIsLeftAtSpeed();
     void sameSeedSameDecisions();
     void openingsVaryWithTheSeed();
+    void slowOpponentIsShutIn_data();
+    void slowOpponentIsShutIn();
     void hardBeatsEasy();
     void gameAgainstTheComputerReplays();
     void fasterGoesThroughTheKeys();
@@ -279,22 +281,87 @@ void ComputerTest::sameSeedSameDecisions()
     }
 }
 
-// Twenty seeds, twenty ways through the first five seconds of a round, at every level: a player
-// cannot learn one opening by heart.
+// The way a pilot goes through the first round: every pixel its head was on, with the actions it
+// gave there.
+class OpeningRecorder final : public TPilot
+{
+public:
+    OpeningRecorder(std::unique_ptr<TPilot> held, QString &record)
+        : pilot(std::move(held))
+        , opening(record)
+    {
+    }
+    void NewRound() override
+    {
+        rounds += 1;
+        pilot->NewRound();
+    }
+    TPilotActions Decide(const TFieldSurface &field, const TCycleSight &own, const TCycleSight &other) override
+    {
+        const TPilotActions actions = pilot->Decide(field, own, other);
+        if (rounds <= 1) {
+            opening += QStringLiteral("%1,%2:").arg(own.x).arg(own.y);
+            for (TPlayerAction action : actions)
+                opening += QString::number(int(action));
+        }
+        return actions;
+    }
+
+private:
+    std::unique_ptr<TPilot> pilot;
+    QString &opening;
+    int rounds = 0;
+};
+
+// Twenty seeds, twenty ways through the first five seconds of a round (or to its end, if sooner:
+// Hard shuts a cycle that rides straight in at once), at every level: a player cannot learn one
+// opening by heart.
 void ComputerTest::openingsVaryWithTheSeed()
 {
     for (Level level : {Level::Easy, Level::Normal, Level::Hard}) {
         QSet<QString> openings;
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             GameRig rig;
-            rig.game.setPilot(TPlayer::Blue, std::make_unique<TComputerPlayer>(level, seed));
+            QString opening;
+            rig.game.setPilot(TPlayer::Blue, std::make_unique<OpeningRecorder>(
+                                                 std::make_unique<TComputerPlayer>(level, seed), opening));
             rig.StartTwoPlayers();
             // Red rides straight on, the same in every round.
             rig.clock->Run(5000);
-            openings.insert(rig.FieldChecksum());
+            openings.insert(opening);
         }
         QVERIFY2(openings.size() == 20,
                  qPrintable(QStringLiteral("level %1: %2 openings").arg(int(level)).arg(openings.size())));
+    }
+}
+
+// A slow cycle riding straight on in the open is shut in by Hard within a second or two: it
+// crashes long before it could reach the field's edge (ten seconds away at 51 ms). Easy never
+// hunts.
+void ComputerTest::slowOpponentIsShutIn_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("redInterval");
+    QTest::addColumn<bool>("shutIn");
+    QTest::newRow("hard, red at 51 ms") << int(Level::Hard) << 51 << true;
+    QTest::newRow("hard, red at 101 ms") << int(Level::Hard) << 101 << true;
+    QTest::newRow("easy, red at 51 ms") << int(Level::Easy) << 51 << false;
+}
+
+void ComputerTest::slowOpponentIsShutIn()
+{
+    QFETCH(int, level);
+    QFETCH(int, redInterval);
+    QFETCH(bool, shutIn);
+    for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+        GameRig rig;
+        rig.game.setPilot(TPlayer::Blue, std::make_unique<TComputerPlayer>(Level(level), seed));
+        rig.StartTwoPlayers();
+        for (int key = 0; key < (redInterval - Rules::StartInterval) / Rules::SpeedStep; ++key)
+            rig.game.Act(TPlayer::Red, TPlayerAction::Slower);
+        const std::uint8_t lives = rig.game.redlives;
+        rig.clock->Run(3000);
+        QVERIFY2((rig.game.redlives < lives) == shutIn, qPrintable(QStringLiteral("seed %1").arg(seed)));
     }
 }
 
