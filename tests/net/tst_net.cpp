@@ -9,6 +9,8 @@
 #include "support/GameRig.h"
 #include "support/TLagProxy.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QNetworkInterface>
 #include <QSignalSpy>
 #include <QTest>
@@ -611,6 +613,10 @@ void NetTest::linkCarriesMessagesBothWaysInOrder()
     QFETCH(QString, name);
     QFETCH(bool, lagging);
     QFETCH(TLagProfile, lag);
+    // A name needs the machine's own list of names: a bare root (a fresh chroot) may have none.
+    const bool known = !QHostAddress(name).isNull() || !QHostInfo::fromName(name).addresses().isEmpty();
+    if (!known)
+        QSKIP("this machine cannot look the name up (no /etc/hosts)");
     LinkPair pair;
     QVERIFY(pair.Join(name, lagging ? &lag : nullptr));
     QCOMPARE(pair.host.Peers(), QList<int>{pair.hostPeer});
