@@ -1,6 +1,7 @@
 #include "bench/ComputerBench.h"
 
 #include "bench/Clocks.h"
+#include "bench/QuietGame.h"
 #include "bench/ResultTable.h"
 #include "bench/Samples.h"
 #include "computer/TComputerPlayer.h"
@@ -48,41 +49,9 @@ const char *Name(TComputerLevel level)
     return "?";
 }
 
-// How long a crash window stays open, as a player reads it and presses Enter. The game stops the
-// cycles' clocks for it, but the time passes: the wait of the cycle that did not crash runs out
-// meanwhile, and that cycle moves first in the next round, as in the program.
-constexpr std::int64_t CrashWindowMs = 1500;
-
-// Shows nothing, records nothing, binds no keys: the game's blocking windows never open; a crash
-// window only lets its time pass on the game's clock.
-class QuietHost final : public TGameHost
-{
-public:
-    explicit QuietHost(TDrivenTicks *&gameClock)
-        : clock(gameClock)
-    {
-    }
-    void ShowCrash(QObject *, const QString &) override
-    {
-        if (clock)
-            clock->Pass(CrashWindowMs);
-    }
-    void RecordOnePlayer(QObject *, std::int32_t) override {}
-    void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
-    QStringList ReadBindings() override { return QStringList(10); }
-    TComputerLevel ReadComputerLevel() override { return TComputerLevel::Normal; }
-    bool ReadSoundOn() override { return false; }
-    void WriteSoundOn(bool) override {}
-
-private:
-    TDrivenTicks *&clock;
-};
-
-class Silence final : public TMediaCommands
-{
-public:
-    void mciSendString(const QString &) noexcept override {}
-};
+using QuietGame::CrashWindowMs;
+using QuietHost = QuietGame::Host;
+using QuietGame::Silence;
 
 // Durations in microseconds, counted rather than kept: millions of decisions would otherwise take
 // hundreds of megabytes. Buckets of 0.1 us up to 1 ms, of 10 us beyond; mean and largest exact.

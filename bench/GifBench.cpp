@@ -1,6 +1,7 @@
 #include "bench/GifBench.h"
 
 #include "bench/Clocks.h"
+#include "bench/QuietGame.h"
 #include "bench/ResultTable.h"
 #include "components/TGifWriter.h"
 #include "computer/TComputerPlayer.h"
@@ -24,38 +25,7 @@
 
 namespace {
 
-// How long a crash window stays open on the game's clock.
-constexpr std::int64_t CrashWindowMs = 1500;
-
-// Opens no window and writes no settings; a crash window only lets its time pass.
-class BenchHost final : public TGameHost
-{
-public:
-    explicit BenchHost(TDrivenTicks *&gameClock)
-        : clock(gameClock)
-    {
-    }
-    void ShowCrash(QObject *, const QString &) override
-    {
-        if (clock)
-            clock->Pass(CrashWindowMs);
-    }
-    void RecordOnePlayer(QObject *, std::int32_t) override {}
-    void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
-    QStringList ReadBindings() override { return QStringList(10); }
-    TComputerLevel ReadComputerLevel() override { return TComputerLevel::Hard; }
-    bool ReadSoundOn() override { return false; }
-    void WriteSoundOn(bool) override {}
-
-private:
-    TDrivenTicks *&clock;
-};
-
-class Silence final : public TMediaCommands
-{
-public:
-    void mciSendString(const QString &) noexcept override {}
-};
+using QuietGame::Silence;
 
 // The round to export, and which of its game's rounds it is.
 struct KeptRound
@@ -72,7 +42,7 @@ KeptRound PlayRound(std::int64_t lengthMs, const QString &folder)
     for (std::uint32_t seed = 1; seed <= 50; ++seed) {
         TDrivenTicks *clock = nullptr;
         TGameParts parts;
-        parts.host = std::make_unique<BenchHost>(clock);
+        parts.host = std::make_unique<QuietGame::Host>(clock, TComputerLevel::Hard);
         parts.media = std::make_unique<Silence>();
         auto ticks = std::make_unique<TDrivenTicks>();
         clock = ticks.get();

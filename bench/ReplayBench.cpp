@@ -1,6 +1,7 @@
 #include "bench/ReplayBench.h"
 
 #include "bench/Clocks.h"
+#include "bench/QuietGame.h"
 #include "bench/ResultTable.h"
 #include "bench/Samples.h"
 #include "computer/TComputerPlayer.h"
@@ -32,9 +33,6 @@
 
 namespace {
 
-// As in the computer's tournament: a crash window stays open while a player reads it; the time
-// passes on the game's clock.
-constexpr std::int64_t CrashWindowMs = 1500;
 // A round nobody has lost by then is ended by red's crash, so that every game ends.
 constexpr std::int64_t RoundCapMs = 120'000;
 constexpr std::uint16_t StartSpeedMs = 51;
@@ -43,34 +41,7 @@ constexpr std::int64_t TenMinutesMs = 600'000;
 // The games played again unrecorded, for what recording costs.
 constexpr int ComparedGames = 20;
 
-class BenchHost final : public TGameHost
-{
-public:
-    explicit BenchHost(TDrivenTicks *&gameClock)
-        : clock(gameClock)
-    {
-    }
-    void ShowCrash(QObject *, const QString &) override
-    {
-        if (clock)
-            clock->Pass(CrashWindowMs);
-    }
-    void RecordOnePlayer(QObject *, std::int32_t) override {}
-    void RecordTwoPlayers(QObject *, const QString &, std::int32_t) override {}
-    QStringList ReadBindings() override { return QStringList(10); }
-    TComputerLevel ReadComputerLevel() override { return TComputerLevel::Normal; }
-    bool ReadSoundOn() override { return false; }
-    void WriteSoundOn(bool) override {}
-
-private:
-    TDrivenTicks *&clock;
-};
-
-class Silence final : public TMediaCommands
-{
-public:
-    void mciSendString(const QString &) noexcept override {}
-};
+using QuietGame::Silence;
 
 // A computer pilot held at one step interval: its own speed keys give way to those that lead there
 // (a jump keeps its own, they lengthen it).
@@ -134,7 +105,7 @@ PlayedGame Play(int series, int index, std::uint16_t held, const QString &folder
     PlayedGame played;
     TDrivenTicks *clock = nullptr;
     TGameParts parts;
-    parts.host = std::make_unique<BenchHost>(clock);
+    parts.host = std::make_unique<QuietGame::Host>(clock);
     parts.media = std::make_unique<Silence>();
     auto ticks = std::make_unique<TDrivenTicks>();
     clock = ticks.get();
