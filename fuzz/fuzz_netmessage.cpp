@@ -1,5 +1,5 @@
 // Fuzzes the network messages' decoder, and the handshake on both sides, with arbitrary bytes as
-// one message from a peer.
+// one message from a peer; and the same bytes as a datagram that finds games on the local network.
 //
 // Checked, besides the absence of crashes and sanitizer reports:
 // - Decode either throws a Failure or gives a message that keeps no more events than its bytes
@@ -7,8 +7,11 @@
 // - that message's Encode decodes to the same message, and encodes again to the same bytes, never
 //   longer than the limit;
 // - a handshake on either side, at any of its steps, takes the message without throwing, answers
-//   with at most one message, and if it does not go on, ends with a reason.
+//   with at most one message, and if it does not go on, ends with a reason;
+// - a discovery datagram that decodes encodes to exactly its bytes (everything read was checked to
+//   be what the encoder writes).
 
+#include "net/DiscoveryDatagram.h"
 #include "net/NetMessage.h"
 #include "net/THandshake.h"
 #include "platform/Failure.h"
@@ -75,11 +78,19 @@ void Handshake(const TNetMessage &message)
     Feed(challenged, message);
 }
 
+void Discovery(QByteArrayView bytes)
+{
+    const std::optional<TDiscoveryDatagram> datagram = DiscoveryDatagram::Decode(bytes);
+    if (datagram)
+        Check(DiscoveryDatagram::Encode(*datagram) == bytes, "a discovery datagram encodes to its bytes");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArrayView bytes(data, static_cast<qsizetype>(size));
+    Discovery(bytes);
     const std::optional<TNetMessage> message = Decoded(bytes);
     if (!message)
         return 0;

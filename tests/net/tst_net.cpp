@@ -1,7 +1,12 @@
-// The network game: its messages and their bytes, the handshake and the password's proofs.
+// The network game: its messages and their bytes, the handshake and the password's proofs; the
+// addresses players type and finding games on the local network.
 #include "game/TFieldSurface.h"
 #include "game/TGameMirror.h"
+#include "net/DiscoveryDatagram.h"
+#include "net/NetAddress.h"
 #include "net/NetMessage.h"
+#include "net/TGameBeacon.h"
+#include "net/TGameFinder.h"
 #include "net/THandshake.h"
 #include "net/TNetLink.h"
 #include "net/TPasswordProof.h"
@@ -11,6 +16,7 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QSignalSpy>
 #include <QTest>
@@ -203,6 +209,15 @@ private slots:
     void floodDropsThePeer_data();
     void floodDropsThePeer();
     void peerThatCannotKeepUpIsDropped();
+
+    // Addresses, and finding games on the local network.
+    void addressIsReadAsTyped_data();
+    void addressIsReadAsTyped();
+    void discoveryDatagramComesBackAsSent_data();
+    void discoveryDatagramComesBackAsSent();
+    void malformedDiscoveryDatagramIsIgnored_data();
+    void malformedDiscoveryDatagramIsIgnored();
+    void beaconAnswersTheFinderThroughGarbage();
 };
 
 // Every message, with values at their bounds, decodes to what was encoded.
@@ -850,6 +865,216 @@ void NetTest::peerThatCannotKeepUpIsDropped()
     QCOMPARE(accepted, 12);
     QTRY_COMPARE(pair.hostGone, QStringLiteral("Cannot keep up: more than 100 KiB waiting to be sent."));
     QVERIFY(pair.host.Peers().isEmpty());
+}
+
+Q_DECLARE_METATYPE(TDiscoveryDatagram)
+
+// What players type: a name, IPv4 or IPv6, with a port or not; anything else is refused, saying why.
+// Each address taken reads back from how it is shown.
+void NetTest::addressIsReadAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("error");
+    const auto taken = [](const char *name, const QString &typed, const QString &host, int port) {
+        QTest::newRow(name) << typed << host << port << QString();
+    };
+    const auto refused = [](const char *name, const QString &typed, const QString &error) {
+        QTest::newRow(name) << typed << QString() << 0 << error;
+    };
+    taken("name", QStringLiteral("friend.example.org"), QStringLiteral("friend.example.org"), 7717);
+    taken("name with a port", QStringLiteral("localhost:7000"), QStringLiteral("localhost"), 7000);
+    taken("name ending in a dot", QStringLiteral("friend.example.org."), QStringLiteral("friend.example.org."), 7717);
+    taken("name in another script", QStringLiteral("bücher.example"), QStringLiteral("bücher.example"), 7717);
+    taken("IPv4, blanks around", QStringLiteral(" 192.168.1.5:65535\t"), QStringLiteral("192.168.1.5"), 65535);
+    taken("IPv4 port 1", QStringLiteral("10.0.0.1:1"), QStringLiteral("10.0.0.1"), 1);
+    taken("IPv6", QStringLiteral("::1"), QStringLiteral("::1"), 7717);
+    taken("IPv6 link-local with its interface", QStringLiteral("fe80::1%eth0"), QStringLiteral("fe80::1%eth0"), 7717);
+    taken("IPv6 in brackets", QStringLiteral("[2001:db8::5]"), QStringLiteral("2001:db8::5"), 7717);
+    taken("IPv6 with a port", QStringLiteral("[::1]:7720"), QStringLiteral("::1"), 7720);
+
+    refused("nothing", QStringLiteral("  "), QStringLiteral("Type the address of the computer that hosts the game."));
+    refused("port too high", QStringLiteral("x:99999"),
+            QStringLiteral("\"x:99999\" is not an address: the port must be 1 to 65535."));
+    refused("port 0", QStringLiteral("x:0"), QStringLiteral("\"x:0\" is not an address: the port must be 1 to 65535."));
+    refused("port missing", QStringLiteral("x:"), QStringLiteral("the port must be 1 to 65535"));
+    refused("port not a number", QStringLiteral("x:+80"), QStringLiteral("the port must be 1 to 65535"));
+    refused("bracketed port too high", QStringLiteral("[::1]:65536"), QStringLiteral("the port must be 1 to 65535"));
+    refused("space inside", QStringLiteral("my friend"), QStringLiteral("it has a space in it"));
+    refused("IPv4 number too big", QStringLiteral("300.1.1.1"), QStringLiteral("four numbers 0 to 255"));
+    refused("IPv4 cut short", QStringLiteral("127.1"), QStringLiteral("four numbers 0 to 255"));
+    refused("garbage", QStringLiteral("foo!bar"), QStringLiteral("a name has only letters"));
+    refused("name starting with a hyphen", QStringLiteral("-foo.org"), QStringLiteral("a name has only letters"));
+    refused("empty part of a name", QStringLiteral("foo..org"), QStringLiteral("a name has only letters"));
+    refused("port without a name", QStringLiteral(":7717"), QStringLiteral("missing before the port"));
+    refused("two ports", QStringLiteral("1.2.3.4:5:6"), QStringLiteral("no IPv6 address"));
+    refused("IPv6 port without brackets", QStringLiteral("fe80::1::7717"), QStringLiteral("[address]:port"));
+    refused("bracket left open", QStringLiteral("[::1"), QStringLiteral("bracket"));
+    refused("IPv4 in brackets", QStringLiteral("[1.2.3.4]:80"), QStringLiteral("no IPv6 address in the brackets"));
+    refused("text after the brackets", QStringLiteral("[::1]x"), QStringLiteral("only \":port\""));
+}
+
+void NetTest::addressIsReadAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(QString, error);
+    QString why;
+    const std::optional<TNetAddress> address = NetAddress::Parse(typed, NetAddress::DefaultPort, &why);
+    if (!error.isEmpty()) {
+        QVERIFY(!address);
+        QVERIFY2(why.contains(error), qPrintable(why));
+        return;
+    }
+    QVERIFY2(address, qPrintable(why));
+    QCOMPARE(address->host, host);
+    QCOMPARE(address->port, port);
+    QCOMPARE(NetAddress::Parse(NetAddress::Display(host, address->port), 1), address);
+}
+
+// Questions and answers come back as sent, within 256 bytes at the longest; a name or version that
+// cannot go out as it is goes out cut and cleaned.
+void NetTest::discoveryDatagramComesBackAsSent_data()
+{
+    QTest::addColumn<TDiscoveryDatagram>("sent");
+    QTest::addColumn<TDiscoveryDatagram>("received");
+    const auto same = [](const char *name, const TDiscoveryDatagram &datagram) {
+        QTest::newRow(name) << datagram << datagram;
+    };
+    same("query", TDiscoveryQuery{0xFEDCBA98});
+    same("answer", TDiscoveryAnswer{1, 7717, QStringLiteral("Wohnzimmer-PC"), QStringLiteral("2.0.0"), true});
+    same("answer, no name, seat taken", TDiscoveryAnswer{0, 65535, {}, QStringLiteral("2"), false});
+    // 63 units of three bytes each (189 bytes) and a version of 32: the longest answer.
+    same("longest answer", TDiscoveryAnswer{7, 1, QString(63, QChar(0x263A)), QString(32, QLatin1Char('~')), true});
+    const QString emoji = QStringLiteral("\U0001F3CE");
+    QTest::newRow("name cut, not within a pair")
+        << TDiscoveryDatagram(TDiscoveryAnswer{2, 80, QString(32, QLatin1Char('a')) + emoji.repeated(20), {}, true})
+        << TDiscoveryDatagram(
+               TDiscoveryAnswer{2, 80, QString(32, QLatin1Char('a')) + emoji.repeated(15), QStringLiteral("?"), true});
+    QTest::newRow("control characters made blanks")
+        << TDiscoveryDatagram(TDiscoveryAnswer{3, 80, QStringLiteral("a\tb\nc\u2028"), QStringLiteral("1.0\x01"), true})
+        << TDiscoveryDatagram(TDiscoveryAnswer{3, 80, QStringLiteral("a b c "), QStringLiteral("1.0?"), true});
+    QTest::newRow("version cut")
+        << TDiscoveryDatagram(TDiscoveryAnswer{4, 80, {}, QString(40, QLatin1Char('9')) + QChar(0xE9), true})
+        << TDiscoveryDatagram(TDiscoveryAnswer{4, 80, {}, QString(32, QLatin1Char('9')), true});
+}
+
+void NetTest::discoveryDatagramComesBackAsSent()
+{
+    QFETCH(TDiscoveryDatagram, sent);
+    QFETCH(TDiscoveryDatagram, received);
+    const QByteArray bytes = DiscoveryDatagram::Encode(sent);
+    QVERIFY(bytes.size() <= DiscoveryDatagram::MaxBytes);
+    const std::optional<TDiscoveryDatagram> decoded = DiscoveryDatagram::Decode(bytes);
+    QVERIFY(decoded);
+    QVERIFY(*decoded == received);
+}
+
+void NetTest::malformedDiscoveryDatagramIsIgnored_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray query = DiscoveryDatagram::Encode(TDiscoveryQuery{5});
+    const QByteArray answer =
+        DiscoveryDatagram::Encode(TDiscoveryAnswer{5, 7717, QStringLiteral("ab"), QStringLiteral("2.0"), true});
+    // The answer's bytes: header (8), id (4), port (2), flags (1), name's length and "ab" (3),
+    // version's length and "2.0" (4).
+    const QByteArray head = answer.left(14);
+    QTest::newRow("nothing") << QByteArray();
+    QTest::newRow("magic alone") << query.left(6);
+    QTest::newRow("query cut") << query.chopped(1);
+    QTest::newRow("query with a byte more") << query + 'x';
+    QTest::newRow("another game's magic") << With(query, 5, 'E');
+    QTest::newRow("another layout") << With(query, 6, 2);
+    QTest::newRow("unknown kind") << With(query, 7, 'X');
+    QTest::newRow("answer cut") << answer.chopped(1);
+    QTest::newRow("answer with a byte more") << answer + '\0';
+    QTest::newRow("port 0") << With(With(answer, 12, 0), 13, 0);
+    QTest::newRow("unknown flag") << With(answer, 14, 3);
+    QTest::newRow("name longer than its bytes") << With(answer, 15, 60);
+    QTest::newRow("name with a bell") << With(answer, 16, 7);
+    QTest::newRow("name not UTF-8") << With(With(answer, 16, char(0xC3)), 17, '(');
+    QTest::newRow("name behind a byte order mark")
+        << head + '\x01' + '\x05' + QByteArray::fromHex("efbbbf") + "ab" + answer.right(4);
+    QTest::newRow("name of 64 characters") << head + '\x01' + '\x40' + QByteArray(64, 'n') + answer.right(4);
+    QTest::newRow("name over 189 bytes") << head + '\x01' + char(190) + QByteArray(190, 'n') + answer.right(4);
+    QTest::newRow("no version") << answer.chopped(4) + '\0';
+    QTest::newRow("version with DEL") << With(answer, -1, 0x7F);
+    QTest::newRow("version of 33 bytes") << answer.chopped(4) + '\x21' + QByteArray(33, '1');
+    QTest::newRow("over 256 bytes") << query + QByteArray(DiscoveryDatagram::MaxBytes, '\0');
+}
+
+void NetTest::malformedDiscoveryDatagramIsIgnored()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!DiscoveryDatagram::Decode(bytes));
+}
+
+// A beacon on loopback answers a finder asking there, whatever else it was sent before; the finder
+// follows the seat and forgets the game when it is gone. Found within 2 s (the first question goes
+// at once) and forgotten after 3 s, both asserted loosely: the machine is shared.
+void NetTest::beaconAnswersTheFinderThroughGarbage()
+{
+    SKIP_UNLESS_ONLY_LOOPBACK();
+    auto beacon = std::make_unique<TGameBeacon>(7800);
+    beacon->setName(QStringLiteral("Wohnzimmer"));
+    QVERIFY2(beacon->Listen(0, QHostAddress::LocalHost), qPrintable(beacon->error()));
+    QVERIFY(beacon->error().isEmpty());
+
+    // A stranger sends it everything but a question, then a question, and hears only that answer.
+    QUdpSocket stranger;
+    QVERIFY(stranger.bind(QHostAddress::LocalHost, 0));
+    const QByteArray question = DiscoveryDatagram::Encode(TDiscoveryQuery{42});
+    std::vector<QByteArray> garbage{
+        {},
+        question.chopped(1),
+        question + QByteArray(300, 'x'),
+        DiscoveryDatagram::Encode(TDiscoveryAnswer{42, 1, {}, QStringLiteral("1"), true}),
+        QByteArray(2000, 'Z'),
+    };
+    std::mt19937 random(20261210);
+    for (int n = 0; n < 100; ++n) {
+        QByteArray bytes = question;
+        const auto at = static_cast<qsizetype>(random() % 8);
+        bytes[at] = static_cast<char>(bytes.at(at) ^ static_cast<char>(random() % 255 + 1));
+        garbage.push_back(bytes);
+    }
+    for (const QByteArray &bytes : garbage)
+        stranger.writeDatagram(bytes, QHostAddress::LocalHost, beacon->Port());
+    stranger.writeDatagram(question, QHostAddress::LocalHost, beacon->Port());
+    QTRY_VERIFY_WITH_TIMEOUT(stranger.hasPendingDatagrams(), 5000);
+    const std::optional<TDiscoveryDatagram> heard = DiscoveryDatagram::Decode(stranger.receiveDatagram().data());
+    QVERIFY(heard);
+    QVERIFY(*heard
+            == TDiscoveryDatagram(
+                TDiscoveryAnswer{42, 7800, QStringLiteral("Wohnzimmer"), NetProtocol::GameVersion(), true}));
+    QTest::qWait(100);
+    QVERIFY(!stranger.hasPendingDatagrams());
+
+    TGameFinder finder({{QHostAddress::LocalHost, beacon->Port()}});
+    QSignalSpy changed(&finder, &TGameFinder::changed);
+    finder.Start();
+    QVERIFY(finder.IsRunning());
+    QTRY_COMPARE_WITH_TIMEOUT(finder.Games().size(), 1, 5000);
+    const TFoundGame found{QHostAddress::LocalHost, 7800, QStringLiteral("Wohnzimmer"), NetProtocol::GameVersion(),
+                           true};
+    QCOMPARE(finder.Games().front(), found);
+
+    beacon->setSeatFree(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!finder.Games().front().seatFree, 5000);
+    QCOMPARE(finder.Games().size(), 1);
+    beacon->setGamePort(7801);
+    // Another port is another game; the old one is forgotten when no longer heard.
+    QTRY_COMPARE_WITH_TIMEOUT(finder.Games().size(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(finder.Games().size(), 1, 8000);
+    QCOMPARE(finder.Games().front().port, 7801);
+
+    beacon.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(finder.Games().isEmpty(), 8000);
+    QVERIFY(changed.size() >= 4);
+    finder.Stop();
+    QVERIFY(!finder.IsRunning());
 }
 
 QTEST_MAIN(NetTest)
