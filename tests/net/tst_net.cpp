@@ -13,11 +13,17 @@
 #include "platform/Failure.h"
 #include "support/GameRig.h"
 #include "support/TLagProxy.h"
+#include "windows/TNetGameDialog.h"
+#include "windows/TNetWaitWindow.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -218,6 +224,11 @@ private slots:
     void malformedDiscoveryDatagramIsIgnored_data();
     void malformedDiscoveryDatagramIsIgnored();
     void beaconAnswersTheFinderThroughGarbage();
+    void dialogListsTheGamesFound();
+    void dialogChoosesWhatWasTyped_data();
+    void dialogChoosesWhatWasTyped();
+    void waitWindowCancelsOnce_data();
+    void waitWindowCancelsOnce();
 };
 
 // Every message, with values at their bounds, decodes to what was encoded.
@@ -868,6 +879,7 @@ void NetTest::peerThatCannotKeepUpIsDropped()
 }
 
 Q_DECLARE_METATYPE(TDiscoveryDatagram)
+Q_DECLARE_METATYPE(TNetGameChoice::Way)
 
 // What players type: a name, IPv4 or IPv6, with a port or not; anything else is refused, saying why.
 // Each address taken reads back from how it is shown.
@@ -1075,6 +1087,116 @@ void NetTest::beaconAnswersTheFinderThroughGarbage()
     QVERIFY(changed.size() >= 4);
     finder.Stop();
     QVERIFY(!finder.IsRunning());
+}
+
+// The window lists what its finder hears while the list is in sight; taking a game joins it.
+void NetTest::dialogListsTheGamesFound()
+{
+    SKIP_UNLESS_ONLY_LOOPBACK();
+    TGameBeacon beacon(7717);
+    beacon.setName(QStringLiteral("Keller"));
+    beacon.setSeatFree(false);
+    QVERIFY(beacon.Listen(0, QHostAddress::LocalHost));
+    TNetGameDialog dialog(nullptr);
+    dialog.setFinderTargets({{QHostAddress::LocalHost, beacon.Port()}});
+    dialog.show();
+    QTest::qWait(100);
+    QCOMPARE(dialog.Found->count(), 0);
+
+    dialog.setWay(TNetGameChoice::Way::Watch);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog.Found->count(), 1, 5000);
+    QCOMPARE(dialog.Found->item(0)->text(), QStringLiteral("Keller - 127.0.0.1:7717 (playing: room to watch)"));
+    emit dialog.Found->itemActivated(dialog.Found->item(0));
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const std::optional<TNetGameChoice> choice = dialog.Choice();
+    QVERIFY(choice);
+    QCOMPARE(choice->way, TNetGameChoice::Way::Watch);
+    QCOMPARE(choice->host, QStringLiteral("127.0.0.1"));
+    QCOMPARE(choice->port, 7717);
+    // Out of sight, the list is emptied and nobody is asked.
+    QTRY_COMPARE(dialog.Found->count(), 0);
+}
+
+// The window returns what was chosen; an address that is none keeps the button off and says why.
+void NetTest::dialogChoosesWhatWasTyped_data()
+{
+    QTest::addColumn<TNetGameChoice::Way>("way");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("error");
+    using Way = TNetGameChoice::Way;
+    QTest::newRow("host") << Way::Host << QStringLiteral("not read") << QString() << 7730 << QString();
+    QTest::newRow("join by name") << Way::Join << QStringLiteral("friend.example.org:7000")
+                                  << QStringLiteral("friend.example.org") << 7000 << QString();
+    QTest::newRow("watch IPv6") << Way::Watch << QStringLiteral("[::1]") << QStringLiteral("::1") << 7717 << QString();
+    QTest::newRow("join a bad port") << Way::Join << QStringLiteral("x:99999") << QString() << 0
+                                     << QStringLiteral("\"x:99999\" is not an address: the port must be 1 to 65535.");
+    QTest::newRow("watch nothing") << Way::Watch << QString() << QString() << 0
+                                   << QStringLiteral("Type the address of the computer that hosts the game.");
+}
+
+void NetTest::dialogChoosesWhatWasTyped()
+{
+    QFETCH(TNetGameChoice::Way, way);
+    QFETCH(QString, typed);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(QString, error);
+    // Never shown: its finder asks nobody.
+    TNetGameDialog dialog(nullptr, 7730);
+    dialog.setFinderTargets({});
+    dialog.setWay(way);
+    QTest::keyClicks(dialog.Address, typed);
+    dialog.HostPassword->setText(QStringLiteral("host pw"));
+    dialog.JoinPassword->setText(QStringLiteral("guest pw"));
+    QCOMPARE(dialog.Go->text(), dialog.Ways->tabText(dialog.Ways->currentIndex()));
+    QCOMPARE(dialog.Go->isEnabled(), error.isEmpty());
+    QCOMPARE(dialog.AddressError->text(), way == TNetGameChoice::Way::Host ? QString() : error);
+    const std::optional<TNetGameChoice> choice = dialog.Choice();
+    QCOMPARE(choice.has_value(), error.isEmpty());
+    if (!choice)
+        return;
+    QCOMPARE(choice->way, way);
+    QCOMPARE(choice->host, host);
+    QCOMPARE(choice->port, port);
+    const bool hosting = way == TNetGameChoice::Way::Host;
+    QCOMPARE(choice->password, hosting ? QStringLiteral("host pw") : QStringLiteral("guest pw"));
+    QCOMPARE(choice->evenOutLag, hosting);
+    QVERIFY(!choice->router);
+}
+
+// Cancel, Escape and the window's X each cancel, once.
+void NetTest::waitWindowCancelsOnce_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("Cancel") << 0;
+    QTest::newRow("Escape") << 1;
+    QTest::newRow("X") << 2;
+}
+
+void NetTest::waitWindowCancelsOnce()
+{
+    QFETCH(int, how);
+    TNetWaitWindow window(nullptr);
+    window.setText(QStringLiteral("Waiting for an opponent on port 7717."));
+    QVERIFY(!window.isModal());
+    QVERIFY(window.RouterButton->isHidden());
+    window.setRouterPort(7717);
+    QVERIFY(!window.RouterButton->isHidden());
+    window.show();
+    QSignalSpy cancelled(&window, &TNetWaitWindow::cancelled);
+    if (how == 0)
+        QTest::mouseClick(window.Cancel, Qt::LeftButton);
+    else if (how == 1)
+        QTest::keyClick(&window, Qt::Key_Escape);
+    else
+        window.close();
+    QCOMPARE(cancelled.size(), 1);
+    QVERIFY(!window.isVisible());
+    window.show();
+    window.close();
+    QCOMPARE(cancelled.size(), 1);
 }
 
 QTEST_MAIN(NetTest)
