@@ -1033,6 +1033,12 @@ void NetTest::beaconAnswersTheFinderThroughGarbage()
     beacon->setName(QStringLiteral("Wohnzimmer"));
     QVERIFY2(beacon->Listen(0, QHostAddress::LocalHost), qPrintable(beacon->error()));
     QVERIFY(beacon->error().isEmpty());
+    // One that cannot listen (on an address this computer does not have) says why.
+    TGameBeacon homeless(7800);
+    QVERIFY(!homeless.Listen(0, QHostAddress(QStringLiteral("192.0.2.1"))));
+    QVERIFY2(homeless.error().startsWith(QStringLiteral("Other computers on the local network cannot find this game")),
+             qPrintable(homeless.error()));
+    QCOMPARE(homeless.Port(), 0);
 
     // A stranger sends it everything but a question, then a question, and hears only that answer.
     QUdpSocket stranger;
