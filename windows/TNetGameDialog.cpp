@@ -38,6 +38,8 @@ TNetGameDialog::TNetGameDialog(QWidget *owner, quint16 hostPort)
     : QDialog(owner)
 {
     setWindowTitle(QStringLiteral("Network Game"));
+    // Wide enough for a found game's name, address and state on one line.
+    setMinimumWidth(460);
     auto *layout = new QVBoxLayout(this);
     Ways = new QTabBar(this);
     Ways->addTab(QStringLiteral("Host"));
