@@ -62,18 +62,19 @@ void TGame::LoseCycle(QObject *Sender, const TPlayerView &crashing, const TPlaye
 
 void TGame::GameOver(QObject *Sender)
 {
-    // Against the computer the two scores stay beside the game-over picture: they are the result,
-    // and no hall of fame keeps them.
+    // Against the computer and over the network the two scores stay beside the game-over picture:
+    // they are the result, and no hall of fame keeps them.
+    const bool scoresStay = againstcomputer || networked;
     for (TDisplay display : {TDisplay::RedSpeed, TDisplay::BlueSpeed, TDisplay::BlueLives, TDisplay::RedLives})
         Display(display).hide();
     for (TDisplay display : {TDisplay::RedScore, TDisplay::BlueScore})
-        Display(display).setVisible(againstcomputer);
+        Display(display).setVisible(scoresStay);
     Display(TDisplay::RedJets).hide();
     Display(TDisplay::BlueJets).hide();
 
-    if (!againstcomputer)
+    if (!scoresStay)
         RecordScores(Sender);
-    else if (bluelives == 0)
+    else if (againstcomputer && bluelives == 0)
         // The player has won: the applause plays out.
         StartSound(SoundPath(Applause));
 

@@ -142,12 +142,15 @@ TGameMode TGame::Mode() const
 {
     if (againstcomputer)
         return TGameMode::AgainstComputer;
+    if (networked)
+        return TGameMode::Network;
     return twoplayer ? TGameMode::TwoPlayers : TGameMode::OnePlayer;
 }
 
 void TGame::StartGame(TGameMode newMode, QObject *Sender)
 {
     twoplayer = newMode != TGameMode::OnePlayer;
+    networked = newMode == TGameMode::Network;
     if (newMode == TGameMode::AgainstComputer) {
         // A two-player game in every respect, but that the computer steers the blue cycle. Its
         // level holds for the whole game; its own random draws are seeded from the game's

@@ -18,7 +18,8 @@ enum class TRoundState : std::uint8_t {
 };
 
 // What kind of game is played.
-enum class TGameMode : std::uint8_t { OnePlayer, TwoPlayers, AgainstComputer };
+// A network game is a two-player game whose blue cycle is steered from another computer.
+enum class TGameMode : std::uint8_t { OnePlayer, TwoPlayers, AgainstComputer, Network };
 
 // The side panel's displays, each showing one value of the game.
 enum class TDisplay : std::uint8_t { RedSpeed, RedScore, RedLives, RedJets, BlueSpeed, BlueScore, BlueLives, BlueJets };

@@ -21,6 +21,8 @@ struct TGameState
     bool twoplayer = false;
     // A two-player game in which the computer steers the blue cycle.
     bool againstcomputer = false;
+    // A two-player game in which a player on another computer steers the blue cycle.
+    bool networked = false;
     bool newctrls = true;
 
     // Key bindings: at most one character each; empty matches no key.

@@ -330,7 +330,7 @@ void WriteEvent(Writer &out, const TGameEvent &event)
 
 TGameMode ReadMode(Reader &in)
 {
-    return static_cast<TGameMode>(in.Byte(static_cast<unsigned>(TGameMode::AgainstComputer), "a mode out of range"));
+    return static_cast<TGameMode>(in.Byte(static_cast<unsigned>(TGameMode::Network), "a mode out of range"));
 }
 
 void ReadPlace(Reader &in, TGameEvent &event)

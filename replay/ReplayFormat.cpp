@@ -475,7 +475,7 @@ void WriteEvent(Writer &out, Context &context, const TGameEvent &event)
 TGameMode ReadMode(Reader &in)
 {
     const unsigned mode = in.Byte();
-    if (mode > static_cast<unsigned>(TGameMode::AgainstComputer))
+    if (mode > static_cast<unsigned>(TGameMode::Network))
         Damaged();
     return static_cast<TGameMode>(mode);
 }

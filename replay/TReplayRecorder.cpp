@@ -25,6 +25,7 @@ QString ModeName(TGameMode mode)
     case TGameMode::OnePlayer: return QStringLiteral("one-player");
     case TGameMode::TwoPlayers: return QStringLiteral("two-players");
     case TGameMode::AgainstComputer: return QStringLiteral("against-computer");
+    case TGameMode::Network: return QStringLiteral("network");
     }
     return QStringLiteral("game");
 }
