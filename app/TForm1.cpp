@@ -2,6 +2,8 @@
 
 #include "app/TExportGifDialog.h"
 #include "app/TFieldView.h"
+#include "app/TNetGuestPlay.h"
+#include "app/TNetHostPlay.h"
 #include "app/TReplayStrip.h"
 #include "app/TReplayWatch.h"
 #include "components/TPixelPicture.h"
@@ -88,6 +90,7 @@ TForm1::TForm1(TGame &shownGame, std::unique_ptr<TGamepads> controllers, QWidget
     game.field.onChanged = [view = fieldView](const QRect &rect) { view->update(rect); };
 
     CreateSidePanel();
+    CreateRoundTrip();
     CreateMenu();
     for (int i = 0; i < DisplayCount; ++i)
         ShowDisplay(static_cast<TDisplay>(i));
@@ -118,7 +121,10 @@ TForm1::~TForm1()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // Closing ends the program at once, in the middle of a game too.
+    // Closing ends the program at once, in the middle of a game too; the other side of a network
+    // game hears why.
+    if (NetworkBusy())
+        StopNetworkGame(QStringLiteral("The other player closed the game."));
     game.End();
     QMainWindow::closeEvent(event);
     // And it ends the program here. Left to Qt, the program ends once Qt finds its last window
@@ -153,6 +159,7 @@ void TForm1::CreateMenu()
     N2Players1 = AddCommand(Start1, QStringLiteral("2 Players"), &TForm1::N2Players1Click, Qt::Key_F2);
     AgainsttheComputer1 =
         AddCommand(Start1, QStringLiteral("Against the Computer"), &TForm1::AgainsttheComputer1Click, Qt::Key_F3);
+    NetworkGame1 = AddCommand(Start1, QStringLiteral("Network Game..."), &TForm1::NetworkGame1Click);
     Pause1 = AddCommand(Game, QStringLiteral("Pause"), &TForm1::Pause1Click, Qt::Key_F5);
     Pause1->setEnabled(false);
     EndGame1 = AddCommand(Game, QStringLiteral("End Game"), &TForm1::EndGame1Click);
@@ -233,6 +240,7 @@ void TForm1::setStartEnabled(bool enabled)
     N1Player1->setEnabled(enabled);
     N2Players1->setEnabled(enabled);
     AgainsttheComputer1->setEnabled(enabled);
+    NetworkGame1->setEnabled(enabled);
 }
 
 bool TForm1::StartEnabled() const
@@ -242,8 +250,9 @@ bool TForm1::StartEnabled() const
 
 void TForm1::Show(const TGameEvent &event)
 {
-    // While a replay is watched the window shows the replay; the game shows again on leaving it.
-    if (watch)
+    // While a replay or a remote game is watched the window shows that; the game shows again on
+    // leaving it.
+    if (watch || remote)
         return;
     switch (event.kind) {
     case TGameEvent::Kind::Panel: ShowDisplay(event.display); break;
@@ -271,7 +280,8 @@ void TForm1::ShowPanelFor(TGameMode mode)
 void TForm1::ShowDisplay(TDisplay which)
 {
     TRCADigital *display = displays.at(static_cast<std::size_t>(which));
-    const TPanelDisplay &shown = watch ? watch->Playback().Mirror().Display(which) : game.Display(which);
+    const TGameMirror *mirror = ShownMirror();
+    const TPanelDisplay &shown = mirror ? mirror->Display(which) : game.Display(which);
     display->setValue(shown.Value());
     display->setVisible(shown.Visible());
 }
@@ -280,11 +290,11 @@ void TForm1::ShowState(TRoundState state)
 {
     // "Start..." between games, "Pause" while a round is played; the pointer is hidden over a
     // round being played and while its crash window is open.
-    setStartEnabled(game.StartAllowed());
+    setStartEnabled(game.StartAllowed() && !NetworkBusy());
     Pause1->setEnabled(game.RoundUnderWay());
-    EndGame1->setEnabled(game.RoundUnderWay());
+    EndGame1->setEnabled(game.RoundUnderWay() || NetworkBusy());
     EnableReplayCommands();
-    if (watch)
+    if (watch || remote)
         return;
     if (state == TRoundState::Idle) {
         // The start screen: the panel of two players and the keys that start a game.
@@ -320,12 +330,13 @@ void TForm1::keyPressEvent(QKeyEvent *event)
             QMainWindow::keyPressEvent(event);
         return;
     }
-    // Key preview: every typed character goes to the game first. Function keys type nothing and
-    // are left to the menu shortcuts.
+    // Key preview: every typed character goes to the game first (in a network game, to this
+    // computer's own cycle). Function keys type nothing and are left to the menu shortcuts.
     const QString text = event->text();
     RunReporting([&] {
         for (QChar key : text)
-            game.Type(key);
+            if (!NetworkAct(key))
+                game.Type(key);
     });
     QMainWindow::keyPressEvent(event);
 }
@@ -348,28 +359,34 @@ void TForm1::FormActivate(QObject *)
 void TForm1::N1Player1Click(QObject *Sender)
 {
     StopWatching();
+    ForgetNetworkGame();
     game.Start(TGameMode::OnePlayer, Sender);
 }
 
 void TForm1::N2Players1Click(QObject *Sender)
 {
     StopWatching();
+    ForgetNetworkGame();
     game.Start(TGameMode::TwoPlayers, Sender);
 }
 
 void TForm1::AgainsttheComputer1Click(QObject *Sender)
 {
     StopWatching();
+    ForgetNetworkGame();
     game.Start(TGameMode::AgainstComputer, Sender);
 }
 
 void TForm1::Pause1Click(QObject *Sender)
 {
-    game.Pause(Sender);
+    if (!NetworkPause())
+        game.Pause(Sender);
 }
 
 void TForm1::EndGame1Click(QObject *)
 {
+    if (NetworkBusy())
+        StopNetworkGame(QStringLiteral("The other player ended the game."));
     game.Abandon();
 }
 
@@ -390,7 +407,7 @@ void TForm1::setRecorder(TReplayRecorder *keeper)
 void TForm1::EnableReplayCommands()
 {
     // Between games only; a game is watched again once one has been played.
-    const bool between = game.StartAllowed();
+    const bool between = game.StartAllowed() && !NetworkBusy();
     const bool kept = recorder && recorder->LastGame();
     WatchLastGame1->setEnabled(between && kept);
     OpenReplay1->setEnabled(between);
@@ -488,6 +505,7 @@ QString TForm1::AskFileName(const QString &caption, const QString &suggested, co
 void TForm1::Watch(std::shared_ptr<const TReplay> replay, const QString &name)
 {
     StopWatching();
+    ForgetNetworkGame();
     savedNotice = fieldView->Notice();
     savedNoticeAt = fieldView->NoticeAt();
     watch = std::make_unique<TReplayWatch>(std::move(replay));
@@ -518,6 +536,15 @@ void TForm1::StopWatching()
     for (int i = 0; i < DisplayCount; ++i)
         ShowDisplay(static_cast<TDisplay>(i));
     ShowState(game.State());
+}
+
+const TGameMirror *TForm1::ShownMirror() const
+{
+    if (watch)
+        return &watch->Playback().Mirror();
+    if (remote)
+        return &remote->Mirror();
+    return nullptr;
 }
 
 void TForm1::ShowWatched()
@@ -574,7 +601,8 @@ void TForm1::BrightColours1Click(QObject *)
 void TForm1::ApplicationDeactivate(QObject *)
 {
     // The game's own windows keep the application active, so opening them is not leaving.
-    game.Leave();
+    if (!NetworkLeave())
+        game.Leave();
 }
 
 void TForm1::Help1Click(QObject *)
@@ -591,8 +619,13 @@ void TForm1::ConnectGamepads()
 {
     // A controller's commands go through the very code of the keys, under the same conditions.
     connect(gamepads.get(), &TGamepads::action, this, [this](std::uint8_t number, TPlayerAction action) {
-        if (const std::optional<TPlayer> player = PlayerNumbered(number))
+        // In a network game the first controller steers this computer's own cycle, and no other.
+        if (NetworkBusy()) {
+            if (number == 1)
+                RunReporting([&] { NetworkAct(action); });
+        } else if (const std::optional<TPlayer> player = PlayerNumbered(number)) {
             RunReporting([&] { game.Act(*player, action); });
+        }
     });
     connect(gamepads.get(), &TGamepads::pause, this, [this] { RunReporting([this] { Pause1Click(Pause1); }); });
 }

@@ -1,17 +1,28 @@
 #pragma once
 
+#include "game/PlayerAction.h"
 #include "game/TGameEvent.h"
 
 #include <QImage>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMenu;
+class TGameMirror;
+class TNetGuestPlay;
+class TNetHostPlay;
+class TNetWaitWindow;
+class TPortOpener;
+class TWindowHost;
 class TFieldView;
 class TGame;
 class TGamepads;
@@ -54,6 +65,7 @@ public:
     QAction *N1Player1 = nullptr;
     QAction *N2Players1 = nullptr;
     QAction *AgainsttheComputer1 = nullptr;
+    QAction *NetworkGame1 = nullptr;
     QAction *Pause1 = nullptr;
     QAction *EndGame1 = nullptr; // ends a game at once, nothing recorded
     QAction *WatchLastGame1 = nullptr;
@@ -75,6 +87,7 @@ public:
     void N1Player1Click(QObject *Sender);
     void N2Players1Click(QObject *Sender);
     void AgainsttheComputer1Click(QObject *Sender);
+    void NetworkGame1Click(QObject *Sender);
     void Pause1Click(QObject *Sender);
     void EndGame1Click(QObject *Sender);
     void WatchLastGame1Click(QObject *Sender);
@@ -101,6 +114,18 @@ public:
     bool Watching() const { return watch != nullptr; }
     const TReplayWatch *Watcher() const { return watch.get(); }
     TReplayStrip *ReplayStrip() const { return replayStrip; }
+
+    // The network game (TForm1Network.cpp). The windows that show the crash are the host's; a
+    // failure to listen or to join is raised.
+    void setWindowHost(TWindowHost *windows) { windowHost = windows; }
+    void HostNetworkGame(quint16 port, const QString &password, bool evenOutLag);
+    void JoinNetworkGame(const QString &host, quint16 port, const QString &password, bool watch);
+    // Ends a network game this side takes part in, telling the other side why.
+    void StopNetworkGame(const QString &reason);
+    // Whether a network game is being set up or played (not once it is over).
+    bool NetworkBusy() const;
+    const TNetHostPlay *Hosting() const { return hosting.get(); }
+    const TNetGuestPlay *Remote() const { return remote.get(); }
 
     // Whether "Start..." and its commands are enabled.
     bool StartEnabled() const;
@@ -135,6 +160,39 @@ private:
     void ShowState(TRoundState state);
     // The second plate of the side panel: "COMPUTER" in a game against the computer.
     void ShowPanelFor(TGameMode mode);
+    // The game the window shows when it is not this computer's own: a replay's or a remote one's.
+    const TGameMirror *ShownMirror() const;
+
+    // The network game's side of the window (TForm1Network.cpp).
+    void CreateRoundTrip();
+    // The actions this computer's keys and first controller give its own cycle; false when no
+    // network game takes them.
+    bool NetworkAct(QChar key);
+    bool NetworkAct(TPlayerAction action);
+    // F5 and leaving the window in a network game; false when none takes them.
+    bool NetworkPause();
+    bool NetworkLeave();
+    void ShowRemote(const TGameEvent &event);
+    void RemoteEnded(const QString &reason, bool lost);
+    void HostLost(const QString &text);
+    void ShowCountdown(int ms);
+    void ShowNetStatus(const QString &text);
+    void CloseWaitWindow();
+    void ShowRoundTrip();
+    void ForgetNetworkGame();
+    TWindowHost *windowHost = nullptr;
+    std::unique_ptr<TNetHostPlay> hosting;
+    std::unique_ptr<TNetGuestPlay> remote;
+    QPointer<TNetWaitWindow> waitWindow;
+    // The port forwarded on the router while a game is hosted, if the player asked for it.
+    std::shared_ptr<TPortOpener> router;
+    bool remoteEnded = false;
+    QLabel *roundTrip = nullptr;
+    QTimer roundTripTimer;
+    QTimer countdownTimer;
+    int countdownLeftMs = 0;
+    // The bindings as this computer's keys steer its own cycle in a network game.
+    QStringList netBindings;
 
     TFieldView *fieldView = nullptr;
     bool panelForComputer = false;

@@ -35,5 +35,6 @@ TProgram::TProgram(std::uint32_t seed, std::unique_ptr<TTickSource> ticks)
     , Form1(game, std::make_unique<TGamepads>([windows = host] { return windows->ReadPadMapping(); }))
 {
     host->setOwner(&Form1);
+    Form1.setWindowHost(host);
     Form1.setRecorder(&recorder);
 }

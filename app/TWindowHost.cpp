@@ -13,7 +13,10 @@ void TWindowHost::ShowCrash(QObject *, const QString &msg)
     // A fresh window each time, destroyed when it closes (also when showing it failed).
     Tcrash crash(owner);
     crash.setWindowTitle(msg);
-    crash.exec();
+    if (crashWait)
+        crashWait(crash);
+    else
+        crash.exec();
 }
 
 void TWindowHost::RecordOnePlayer(QObject *Sender, std::int32_t score)

@@ -6,6 +6,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
+class QDialog;
+
 // The game's host in the program: the real crash window and hall of fame, owned by the main
 // window while they are shown, and the settings file.
 class TWindowHost : public TGameHost
@@ -24,7 +28,12 @@ public:
 
     // The window that owns the windows this host shows: the main window, once there is one.
     void setOwner(QWidget *window) { owner = window; }
+    // How a crash window is shown and waited for instead of on its own (a network game also waits
+    // for the other side's window); none: until the player closes it.
+    using TCrashWait = std::function<void(QDialog &window)>;
+    void setCrashWait(TCrashWait wait) { crashWait = std::move(wait); }
 
 private:
     QPointer<QWidget> owner;
+    TCrashWait crashWait;
 };

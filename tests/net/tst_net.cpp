@@ -1,5 +1,7 @@
 // The network game: its messages and their bytes, the handshake and the password's proofs; the
-// addresses players type and finding games on the local network.
+// addresses players type and finding games on the local network; a game between two sides.
+#include "app/TNetGuestPlay.h"
+#include "app/TNetHostPlay.h"
 #include "game/TFieldSurface.h"
 #include "game/TGameMirror.h"
 #include "net/DiscoveryDatagram.h"
@@ -176,6 +178,51 @@ QByteArray Numbered(int n)
     return message;
 }
 
+// A network game at a host (a real game, its ticks driven by the test) and its guest, which steers
+// blue through the network; straight, or through a lag proxy.
+struct NetGame
+{
+    NetGame()
+    {
+        host.setCountdownMs(50);
+        QObject::connect(&host, &TNetHostPlay::lost, [this](const QString &text) { hostLost = text; });
+        QObject::connect(&guest, &TNetGuestPlay::ended, [this](const QString &reason, bool lost) {
+            guestEnded = reason;
+            guestLost = lost;
+        });
+    }
+
+    // Hosts, joins and waits until the game runs on both sides.
+    bool Start(const TLagProfile *lag)
+    {
+        QString error;
+        if (!host.Listen(0, &error)) {
+            qWarning() << error;
+            return false;
+        }
+        quint16 port = host.Port();
+        if (lag) {
+            proxy = std::make_unique<TLagProxy>(port, 20261210);
+            proxy->SetProfile(*lag);
+            if (!proxy->Start(&error))
+                return false;
+            port = proxy->Port();
+        }
+        guest.Join(QStringLiteral("127.0.0.1"), port);
+        return QTest::qWaitFor(
+            [this] { return rig.game.State() == TRoundState::Running && guest.Mirror().state == TRoundState::Running; },
+            15000);
+    }
+
+    GameRig rig;
+    TNetHostPlay host{rig.game, nullptr, {.password = {}, .evenOutLag = false}};
+    TNetGuestPlay guest{TSeat::Player, {}, nullptr};
+    std::unique_ptr<TLagProxy> proxy;
+    QString hostLost;
+    QString guestEnded;
+    bool guestLost = false;
+};
+
 // A port on loopback that nobody listens on.
 quint16 ClosedPort()
 {
@@ -201,6 +248,13 @@ private slots:
     void handshakeRefusesMessagesOutOfTurn_data();
     void handshakeRefusesMessagesOutOfTurn();
     void passwordIsNeverSentAndAProofServesOnce();
+
+    // A game between two sides, on loopback.
+    void networkGamePlaysOnThroughStrangers_data();
+    void networkGamePlaysOnThroughStrangers();
+    void eitherSideLeavingEndsTheGameOnBoth_data();
+    void eitherSideLeavingEndsTheGameOnBoth();
+    void eitherSidePausesBothAndEitherResumes();
 
     // The link, on loopback.
     void linkCarriesMessagesBothWaysInOrder_data();
@@ -349,7 +403,7 @@ void NetTest::malformedMessageIsRefused_data()
     QTest::newRow("mask cut short") << bonus.chopped(2) + QByteArray::fromHex("0808") + QByteArray(7, 0) << "cut short";
     QTest::newRow("display 8") << Events({.kind = Kind::Panel, .display = TDisplay(8)}) << "display out of range";
     QTest::newRow("state 5") << Events({.kind = Kind::State, .state = TRoundState(5)}) << "state out of range";
-    QTest::newRow("mode 3") << Events({.kind = Kind::RoundStart, .mode = TGameMode(3)}) << "mode out of range";
+    QTest::newRow("mode 4") << Events({.kind = Kind::RoundStart, .mode = TGameMode(4)}) << "mode out of range";
 }
 
 void NetTest::malformedMessageIsRefused()
@@ -860,6 +914,168 @@ void NetTest::floodDropsThePeer()
     QVERIFY(pair.host.Peers().isEmpty());
     QVERIFY(!pair.host.Send(pair.hostPeer, "gone", true));
 }
+// A network game goes on, and both sides see the same field at each crash, while strangers throw
+// datagrams at the host's port, or join and lie (half a message, a flood); a watcher who comes in the
+// middle of the round sees the same field too.
+void NetTest::networkGamePlaysOnThroughStrangers_data()
+{
+    QTest::addColumn<bool>("lagging");
+    QTest::addColumn<QString>("stranger");
+    QTest::newRow("straight") << false << QString();
+    QTest::newRow("60 ms, 10 ms jitter, 3 % lost") << true << QString();
+    QTest::newRow("garbage datagrams") << false << QStringLiteral("garbage");
+    QTest::newRow("half a message") << false << QStringLiteral("half");
+    QTest::newRow("a flood of messages") << false << QStringLiteral("flood");
+    QTest::newRow("a watcher comes late") << false << QStringLiteral("watcher");
+}
+
+void NetTest::networkGamePlaysOnThroughStrangers()
+{
+    SKIP_UNLESS_ONLY_LOOPBACK();
+    QFETCH(bool, lagging);
+    QFETCH(QString, stranger);
+    const TLagProfile lag{.delayMs = 60, .jitterMs = 10, .loss = 0.03};
+    NetGame net;
+    QVERIFY(net.Start(lagging ? &lag : nullptr));
+    TGame &game = net.rig.game;
+    int blueTurns = 0;
+    QObject::connect(&game, &TGame::happened, [&](const TGameEvent &event) {
+        blueTurns += event.kind == Kind::Heading && event.player == TPlayer::Blue;
+    });
+
+    QUdpSocket datagrams;
+    QVERIFY(datagrams.bind(QHostAddress::LocalHost, 0));
+    TNetLink liar(nullptr, TNetLinkLimits{.maxMessagesPerSecond = 100000, .maxBytesPerSecond = 100 << 20});
+    QString liarGone;
+    QObject::connect(&liar, &TNetLink::disconnected, [&](int, const QString &why) { liarGone = why; });
+    // What the host tells the liar as it lets it go.
+    QString liarTold;
+    QObject::connect(&liar, &TNetLink::received, [&](int, const QByteArray &bytes) {
+        const TNetMessage message = NetMessage::Decode(bytes);
+        if (const auto *bye = std::get_if<TNetBye>(&message))
+            liarTold = bye->reason;
+    });
+    TNetGuestSession watcher(TSeat::Watcher, QString());
+    TGameMirror watched;
+    QObject::connect(&watcher, &TNetGuestSession::happened, [&](const TGameEvent &event) { watched.Apply(event); });
+    if (stranger == QStringLiteral("half") || stranger == QStringLiteral("flood")) {
+        QSignalSpy joined(&liar, &TNetLink::connected);
+        liar.Connect(QStringLiteral("127.0.0.1"), net.host.Port());
+        QTRY_COMPARE(joined.size(), 1);
+        const int peer = joined.at(0).at(0).toInt();
+        const QByteArray hello = NetMessage::Encode(TNetHello{.version = NetProtocol::GameVersion()});
+        if (stranger == QStringLiteral("half"))
+            liar.Send(peer, hello.left(hello.size() / 2), true);
+        else
+            for (int n = 0; n < 6000; ++n)
+                liar.Send(peer, hello, false);
+    }
+
+    std::mt19937 random(20261210);
+    for (int tick = 0; tick < 300; ++tick) {
+        net.rig.TickBoth();
+        if (tick % 30 == 10)
+            net.guest.Act(tick % 60 == 10 ? TPlayerAction::TurnLeft : TPlayerAction::TurnRight);
+        if (tick == 150 && stranger == QStringLiteral("watcher")) {
+            watcher.Join(QStringLiteral("127.0.0.1"), net.host.Port());
+            QTRY_VERIFY(watcher.Seated());
+        }
+        if (stranger == QStringLiteral("garbage"))
+            for (int n = 0; n < 20; ++n) {
+                QByteArray bytes(static_cast<qsizetype>(random() % 1400), '\0');
+                for (char &byte : bytes)
+                    byte = static_cast<char>(random());
+                datagrams.writeDatagram(bytes, QHostAddress::LocalHost, net.host.Port());
+            }
+        QTest::qWait(lagging ? 4 : 1);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(blueTurns >= 10, 10000);
+    net.rig.CrashRed();
+    QTRY_COMPARE_WITH_TIMEOUT(net.guest.Mirror().roundEnds, 1, 10000);
+    QCOMPARE(net.guest.Mirror().checksumMismatches, 0);
+    QVERIFY(net.host.Session().PlayerSeated());
+    QVERIFY2(net.hostLost.isEmpty() && net.guestEnded.isEmpty(), qPrintable(net.hostLost + net.guestEnded));
+    if (stranger == QStringLiteral("half"))
+        QTRY_VERIFY2(!liarGone.isEmpty() && liarTold.contains(QStringLiteral("makes no sense")), qPrintable(liarTold));
+    if (stranger == QStringLiteral("flood"))
+        QTRY_VERIFY(!liarGone.isEmpty());
+    if (stranger == QStringLiteral("watcher")) {
+        QTRY_COMPARE(watched.roundEnds, 1);
+        QCOMPARE(watched.checksumMismatches, 0);
+        QTRY_COMPARE(watched.Display(TDisplay::RedScore).Value(), game.Display(TDisplay::RedScore).Value());
+    }
+}
+
+// Either side leaving, or falling silent, in the middle of a round ends the game on both: the
+// host hears the connection is lost, the guest too unless it left itself.
+void NetTest::eitherSideLeavingEndsTheGameOnBoth_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("hostHears");
+    QTest::addColumn<QString>("guestHears");
+    QTest::addColumn<bool>("guestLost");
+    QTest::newRow("the guest leaves") << "guest leaves"
+                                      << "I have had enough."
+                                      << "I have had enough." << false;
+    QTest::newRow("the host leaves") << "host leaves" << QString() << "The host ended the game." << true;
+    QTest::newRow("the guest falls silent") << "guest silent"
+                                            << "The connection is lost: no answer for 2 s." << QString() << false;
+}
+
+void NetTest::eitherSideLeavingEndsTheGameOnBoth()
+{
+    SKIP_UNLESS_ONLY_LOOPBACK();
+    QFETCH(QString, how);
+    QFETCH(QString, hostHears);
+    QFETCH(QString, guestHears);
+    QFETCH(bool, guestLost);
+    const TLagProfile clear;
+    NetGame net;
+    QVERIFY(net.Start(&clear));
+    net.rig.TickBoth(20);
+    if (how == QStringLiteral("guest leaves"))
+        net.guest.Stop(QStringLiteral("I have had enough."));
+    else if (how == QStringLiteral("host leaves"))
+        net.host.Stop(QStringLiteral("The host ended the game."));
+    else
+        net.proxy->SetProfile(TLagProfile{.loss = 1.0});
+    if (!hostHears.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(net.hostLost.startsWith(QStringLiteral("Connection lost: ") + hostHears), 5000);
+        QVERIFY2(net.hostLost.contains(QStringLiteral("Player 1: ")), qPrintable(net.hostLost));
+    }
+    if (!guestHears.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(net.guestEnded, guestHears, 5000);
+        QCOMPARE(net.guestLost, guestLost);
+    }
+    QVERIFY(net.host.Over());
+}
+
+// F5 or leaving the window on either side pauses the round on both; either side goes on.
+void NetTest::eitherSidePausesBothAndEitherResumes()
+{
+    SKIP_UNLESS_ONLY_LOOPBACK();
+    NetGame net;
+    QVERIFY(net.Start(nullptr));
+    TGame &game = net.rig.game;
+    const auto both = [&](TRoundState state) { return game.State() == state && net.guest.Mirror().state == state; };
+    net.guest.Pause();
+    QTRY_VERIFY(both(TRoundState::Paused));
+    net.host.Pause();
+    QTRY_VERIFY(both(TRoundState::Running));
+    net.guest.Leave();
+    QTRY_VERIFY(both(TRoundState::Paused));
+    net.guest.Pause();
+    QTRY_VERIFY(both(TRoundState::Running));
+    game.Leave();
+    QTRY_VERIFY(both(TRoundState::Paused));
+    // While paused the guest's keys move nothing.
+    const std::uint8_t heading = game.Sight(TPlayer::Blue).dir;
+    net.guest.Act(TPlayerAction::TurnLeft);
+    QTest::qWait(100);
+    QCOMPARE(game.Sight(TPlayer::Blue).dir, heading);
+    QCOMPARE(game.State(), TRoundState::Paused);
+}
+
 // A peer that acknowledges nothing while we go on sending is dropped once its queue is full, before
 // it is found silent.
 void NetTest::peerThatCannotKeepUpIsDropped()
