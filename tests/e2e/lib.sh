@@ -15,7 +15,7 @@ e2e_start_display() {
     export DISPLAY=":$n"
     # -noreset: with its last client gone the server would reset, and a program starting in
     # that moment could not connect.
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb "$DISPLAY" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset >/dev/null 2>&1 &
     E2E_XVFB=$!
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     e2e_start_wm
