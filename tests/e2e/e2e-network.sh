@@ -64,16 +64,19 @@ has_red() {
         grep -qi "#FF0000"
 }
 window_name() { DISPLAY=$1 xdotool getwindowname "$2" 2>/dev/null; }
-# Closes a window with Enter, as a player would.
-enter_on() { # display window
-    DISPLAY=$1 timeout 5 xdotool windowactivate --sync "$2" 2>/dev/null || true
-    DISPLAY=$1 xdotool key Return
+# Keys typed into a window, as a player would (each screen has its own keyboard).
+keys_on() { # display window keys...
+    local display=$1 window=$2
+    shift 2
+    DISPLAY=$display timeout 5 xdotool windowactivate --sync "$window" 2>/dev/null || true
+    DISPLAY=$display xdotool key --delay 40 "$@"
 }
 
-# One game: the host's program and a guest joining at the address given. Nobody steers: the cycles
+# One game: the host's program and a guest joining at the address given. In each round both speed
+# up, the host with player 1's key and the guest with player 2's (each steers its own cycle), and
 # ride on until one meets an edge, round after round until the game is over.
 play() { # label, address the guest joins
-    local label=$1 address=$2 host guest hostwin guestwin hmenu gmenu dir round crash_h crash_g
+    local label=$1 address=$2 host guest hostwin guestwin hmenu gmenu dir round crash_h crash_g caption last=""
     dir=$(mktemp -d)
     echo "# A network game, $label"
     start "$HOST_DISPLAY" --host "$PORT"
@@ -92,10 +95,13 @@ play() { # label, address the guest joins
     shot "$HOST_DISPLAY" "network-$label-host-playing"
     shot "$GUEST_DISPLAY" "network-$label-guest-playing"
     for round in 1 2 3 4 5 6; do
+        keys_on "$HOST_DISPLAY" "$hostwin" w w w w
+        keys_on "$GUEST_DISPLAY" "$guestwin" 8 8 8 8
         crash_h=$(window_of "$HOST_DISPLAY" "$host" 'crashed!' 40) || break
         crash_g=$(window_of "$GUEST_DISPLAY" "$guest" 'crashed!' 20)
-        e2e_check "$label, round $round: both show the crash window \"$(window_name "$HOST_DISPLAY" "$crash_h")\"" \
-            test -n "$crash_g" -a "$(window_name "$HOST_DISPLAY" "$crash_h")" = "$(window_name "$GUEST_DISPLAY" "$crash_g")"
+        caption=$(window_name "$HOST_DISPLAY" "$crash_h")
+        e2e_check "$label, round $round: both show the crash window \"$caption\"" \
+            test -n "$crash_g" -a "$caption" = "$(window_name "$GUEST_DISPLAY" "$crash_g")"
         [ -n "$crash_g" ] || break
         # The crash windows out of the way, off the screens, to read the whole fields.
         DISPLAY=$HOST_DISPLAY xdotool windowmove "$crash_h" 1010 750 2>/dev/null
@@ -106,11 +112,14 @@ play() { # label, address the guest joins
         e2e_check "$label, round $round: both fields are equal, pixel for pixel" \
             same_picture "$dir/host$round.png" "$dir/guest$round.png"
         [ "$round" = 1 ] && shot "$GUEST_DISPLAY" "network-$label-guest-crash"
-        enter_on "$GUEST_DISPLAY" "$crash_g"
-        enter_on "$HOST_DISPLAY" "$crash_h"
+        keys_on "$GUEST_DISPLAY" "$crash_g" Return
+        keys_on "$HOST_DISPLAY" "$crash_h" Return
+        last=$caption
+        # A player's last cycle ends the game.
+        case "$caption" in *" 0 Cycles left..."*) break ;; esac
         sleep 0.5
     done
-    e2e_check "$label: the game ends after three rounds or more" test "$round" -ge 4
+    e2e_check "$label: the game ends with a player's last cycle" test "${last#* crashed! }" = "0 Cycles left..."
     sleep 2
     panel_of "$HOST_DISPLAY" "$hostwin" "$hmenu" "$dir/host-panel.png"
     panel_of "$GUEST_DISPLAY" "$guestwin" "$gmenu" "$dir/guest-panel.png"
