@@ -165,6 +165,7 @@ void TForm1::CloseWaitWindow()
     if (waitWindow->PortOpener())
         router = waitWindow->PortOpener();
     // Closing it would count as cancelling.
+    waitWindow->hide();
     waitWindow->deleteLater();
     waitWindow = nullptr;
 }
@@ -281,7 +282,7 @@ void TForm1::RemoteEnded(const QString &reason, bool lost)
     const TGameMirror &shown = remote->Mirror();
     if (lost) {
         QMessageBox::warning(this, QStringLiteral("Connection lost"),
-                             QStringLiteral("Connection lost: %1\n\nPlayer 1: %2\nPlayer 2: %3")
+                             QStringLiteral("Connection lost.\n%1\n\nPlayer 1: %2\nPlayer 2: %3")
                                  .arg(reason)
                                  .arg(shown.Display(TDisplay::RedScore).Value())
                                  .arg(shown.Display(TDisplay::BlueScore).Value()));

@@ -82,7 +82,7 @@ void TNetHostPlay::Left(const QString &reason)
     over = true;
     if (crashWaitOver)
         crashWaitOver();
-    const QString text = QStringLiteral("Connection lost: %1\n\nPlayer 1: %2\nPlayer 2: %3")
+    const QString text = QStringLiteral("Connection lost.\n%1\n\nPlayer 1: %2\nPlayer 2: %3")
                              .arg(reason)
                              .arg(game.redscore)
                              .arg(game.bluescore);

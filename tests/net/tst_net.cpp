@@ -1040,7 +1040,7 @@ void NetTest::eitherSideLeavingEndsTheGameOnBoth()
     else
         net.proxy->SetProfile(TLagProfile{.loss = 1.0});
     if (!hostHears.isEmpty()) {
-        QTRY_VERIFY_WITH_TIMEOUT(net.hostLost.startsWith(QStringLiteral("Connection lost: ") + hostHears), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(net.hostLost.startsWith(QStringLiteral("Connection lost.\n") + hostHears), 5000);
         QVERIFY2(net.hostLost.contains(QStringLiteral("Player 1: ")), qPrintable(net.hostLost));
     }
     if (!guestHears.isEmpty()) {
