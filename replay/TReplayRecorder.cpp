@@ -85,7 +85,7 @@ QString TReplayRecorder::FileName(const TReplay &replay)
 bool TReplayRecorder::IsKeptName(const QString &name)
 {
     static const QRegularExpression pattern(QStringLiteral(
-        R"(^\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d_(one-player|two-players|against-computer)(-\d{1,4})?\.zxreplay$)"));
+        R"(^\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d_(one-player|two-players|against-computer|network)(-\d{1,4})?\.zxreplay$)"));
     return pattern.match(name).hasMatch();
 }
 

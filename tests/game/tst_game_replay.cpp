@@ -664,6 +664,8 @@ void PlaySeededGame(GameRig &rig, TGameMode mode)
         rig.StartOnePlayer();
     else if (mode == TGameMode::TwoPlayers)
         rig.StartTwoPlayers();
+    else if (mode == TGameMode::Network)
+        rig.game.Start(TGameMode::Network);
     else
         rig.StartAgainstTheComputer();
     for (int step = 0; step < 100000 && rig.game.State() != TRoundState::GameOver; ++step) {
@@ -695,6 +697,7 @@ void ReplayTest::playedGameIsKeptAndReadBack_data()
     QTest::newRow("one player") << int(TGameMode::OnePlayer);
     QTest::newRow("two players") << int(TGameMode::TwoPlayers);
     QTest::newRow("against the computer") << int(TGameMode::AgainstComputer);
+    QTest::newRow("over the network") << int(TGameMode::Network);
 }
 
 void ReplayTest::playedGameIsKeptAndReadBack()
