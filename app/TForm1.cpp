@@ -6,6 +6,7 @@
 #include "app/TNetHostPlay.h"
 #include "app/TReplayStrip.h"
 #include "app/TReplayWatch.h"
+#include "app/TWindowHost.h"
 #include "components/TPixelPicture.h"
 #include "components/TRCADigital.h"
 #include "game/TGame.h"
@@ -581,6 +582,9 @@ void TForm1::Settings1Click(QObject *)
     const auto readAgain = qScopeGuard([this] {
         game.BindingsChanged();
         gamepads->ReadMapping();
+        // This computer's keys in a network game: a settings file that cannot be read is reported.
+        if (NetworkBusy() && windowHost)
+            RunReporting([this] { netBindings = windowHost->ReadBindings(); });
     });
     ShowModal<TSettings>(this);
 }
