@@ -246,6 +246,8 @@ bool TForm1::NetworkLeave()
 
 void TForm1::ShowRemote(const TGameEvent &event)
 {
+    // The game shows: nothing is waited for any more (a watcher who came in the middle of it).
+    CloseWaitWindow();
     switch (event.kind) {
     case TGameEvent::Kind::Panel: ShowDisplay(event.display); break;
     case TGameEvent::Kind::RoundStart:
