@@ -11,6 +11,7 @@
 #include "net/NetAddress.h"
 #include "platform/Failure.h"
 #include "platform/FailureReport.h"
+#include "replay/TReplayRecorder.h"
 #include "windows/TNetGameDialog.h"
 #include "windows/TNetWaitWindow.h"
 
@@ -126,6 +127,9 @@ void TForm1::JoinNetworkGame(const QString &host, quint16 port, const QString &p
     for (int i = 0; i < DisplayCount; ++i)
         ShowDisplay(static_cast<TDisplay>(i));
     connect(remote.get(), &TNetGuestPlay::changed, this, &TForm1::ShowRemote);
+    // This side keeps the game too, to watch again.
+    if (recorder)
+        connect(remote.get(), &TNetGuestPlay::changed, recorder, &TReplayRecorder::Take);
     connect(remote.get(), &TNetGuestPlay::countdown, this, &TForm1::ShowCountdown);
     connect(remote.get(), &TNetGuestPlay::seated, this, [this, watching] {
         ShowNetStatus(watching ? QStringLiteral("Watching: the game shows as soon as the host plays.")

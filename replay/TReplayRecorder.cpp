@@ -44,21 +44,28 @@ QString FailureText()
 
 } // namespace
 
-TReplayRecorder::TReplayRecorder(TGame &owner, QString where, QObject *parent)
+TReplayRecorder::TReplayRecorder(TGame &game, QString where, QObject *parent)
     : QObject(parent)
-    , game(owner)
     , folder(std::move(where))
-    , state(owner.State())
+    , state(game.State())
 {
-    connect(&game, &TGame::happened, this, [this](const TGameEvent &event) {
-        // Nothing the recorder does may reach into the game: a failure to keep a game is told.
-        try {
-            Record(event);
-        } catch (...) {
-            current.reset();
-            emit keepFailed(FailureText());
-        }
-    });
+    for (int i = 0; i < DisplayCount; ++i) {
+        const TPanelDisplay &shown = game.Display(static_cast<TDisplay>(i));
+        panel.at(static_cast<std::size_t>(i)).setValue(shown.Value());
+        panel.at(static_cast<std::size_t>(i)).setVisible(shown.Visible());
+    }
+    connect(&game, &TGame::happened, this, &TReplayRecorder::Take);
+}
+
+void TReplayRecorder::Take(const TGameEvent &event)
+{
+    // Nothing the recorder does may reach into the game: a failure to keep a game is told.
+    try {
+        Record(event);
+    } catch (...) {
+        current.reset();
+        emit keepFailed(FailureText());
+    }
 }
 
 TReplayRecorder::~TReplayRecorder()
@@ -103,12 +110,17 @@ void TReplayRecorder::Record(const TGameEvent &event)
     }
     if (event.kind == Kind::State)
         state = event.state;
+    if (event.kind == Kind::Panel) {
+        TPanelDisplay &shown = panel.at(static_cast<std::size_t>(event.display));
+        shown.setValue(event.value);
+        shown.setVisible(event.visible);
+    }
     if (!current)
         return;
 
     std::vector<TGameEvent> &events = current->rounds.back().events;
     events.push_back(event);
-    if (event.kind == Kind::BonusShown) {
+    if (event.kind == Kind::BonusShown && event.mask.IsNull()) {
         // The label's pixels as this game drew them, so that the replay never depends on a font.
         auto mask = masks.constFind(event.text);
         if (mask == masks.constEnd())
@@ -144,8 +156,8 @@ void TReplayRecorder::Begin(const TGameEvent &roundStart)
         first.events.push_back({.time = roundStart.time,
                                 .kind = Kind::Panel,
                                 .display = display,
-                                .value = game.Display(display).Value(),
-                                .visible = game.Display(display).Visible()});
+                                .value = panel.at(static_cast<std::size_t>(i)).Value(),
+                                .visible = panel.at(static_cast<std::size_t>(i)).Visible()});
     }
     first.events.push_back(roundStart);
 }

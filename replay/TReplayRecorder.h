@@ -1,12 +1,14 @@
 #pragma once
 
 #include "game/TGameEvent.h"
+#include "game/TPanelDisplay.h"
 #include "replay/TReplay.h"
 
 #include <QHash>
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <memory>
 
 class TGame;
@@ -37,6 +39,10 @@ public:
     // Where it was kept; empty if keeping it failed.
     QString LastFile() const { return lastFile; }
 
+    // An event of a game that this computer shows but does not run (a network game's host's), in
+    // the order told: kept like the game's own. Only while the game here is not played.
+    void Take(const TGameEvent &event);
+
 signals:
     // LastGame() is new.
     void gameKept();
@@ -51,8 +57,9 @@ private:
     void Keep(const TReplay &replay);
     void DropOldest();
 
-    TGame &game;
     QString folder;
+    // The side panel as told so far: a game's first round begins with it.
+    std::array<TPanelDisplay, DisplayCount> panel{};
     // The game being recorded, if any, and whether it has gone back to Idle (ended from the menu:
     // what the end tells after that still belongs to it).
     std::unique_ptr<TReplay> current;

@@ -64,6 +64,7 @@ has_red() {
         grep -qi "#FF0000"
 }
 window_name() { DISPLAY=$1 xdotool getwindowname "$2" 2>/dev/null; }
+watching() { window_name "$1" "$2" | grep -q '^Zandrix II - Replay'; }
 # Keys typed into a window, as a player would (each screen has its own keyboard).
 keys_on() { # display window keys...
     local display=$1 window=$2
@@ -127,6 +128,11 @@ play() { # label, address the guest joins
         same_picture "$dir/host-panel.png" "$dir/guest-panel.png"
     shot "$HOST_DISPLAY" "network-$label-host-over"
     shot "$GUEST_DISPLAY" "network-$label-guest-over"
+    # Both sides keep the game to watch again.
+    keys_on "$HOST_DISPLAY" "$hostwin" F6
+    keys_on "$GUEST_DISPLAY" "$guestwin" F6
+    e2e_check "$label: F6 watches the game again on the host" e2e_eventually 5 watching "$HOST_DISPLAY" "$hostwin"
+    e2e_check "$label: F6 watches the game again on the guest" e2e_eventually 5 watching "$GUEST_DISPLAY" "$guestwin"
     kill "$guest" "$host" 2>/dev/null
     wait "$guest" "$host" 2>/dev/null
     rm -rf "$dir"
