@@ -184,7 +184,7 @@ void TNetHostPlay::WaitAfterCrash(QDialog &window)
         closedHere = true;
         crashWaitOver();
     });
-    QTimer::singleShot(CrashWaitMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(crashWaitMs, &loop, &QEventLoop::quit);
     window.open();
     if (!over)
         loop.exec();

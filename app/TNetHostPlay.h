@@ -37,8 +37,9 @@ public:
     ~TNetHostPlay() override;
 
     bool Listen(quint16 port, QString *error);
-    // The countdown's length (tests and benches make it short).
+    // The countdown's length and the longest wait at a crash (tests and benches make them short).
     void setCountdownMs(int ms) { countdownMs = ms; }
+    void setCrashWaitMs(int ms) { crashWaitMs = ms; }
     quint16 Port() const { return session.Port(); }
     TNetHostSession &Session() { return session; }
 
@@ -84,6 +85,7 @@ private:
     TGameBeacon beacon{0};
     bool evenOutLag;
     int countdownMs = CountdownMs;
+    int crashWaitMs = CrashWaitMs;
     bool begun = false;
     bool over = false;
     QTimer countdownTimer;

@@ -17,6 +17,7 @@
 #include "support/TLagProxy.h"
 #include "windows/TNetGameDialog.h"
 #include "windows/TNetWaitWindow.h"
+#include "windows/Tcrash.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -182,7 +183,9 @@ QByteArray Numbered(int n)
 // blue through the network; straight, or through a lag proxy.
 struct NetGame
 {
-    NetGame()
+    // With an owner the guest opens its crash windows, and closes them only when told.
+    explicit NetGame(QWidget *guestWindows = nullptr)
+        : guest(TSeat::Player, {}, guestWindows)
     {
         host.setCountdownMs(50);
         QObject::connect(&host, &TNetHostPlay::lost, [this](const QString &text) { hostLost = text; });
@@ -216,7 +219,7 @@ struct NetGame
 
     GameRig rig;
     TNetHostPlay host{rig.game, nullptr, {.password = {}, .evenOutLag = false}};
-    TNetGuestPlay guest{TSeat::Player, {}, nullptr};
+    TNetGuestPlay guest;
     std::unique_ptr<TLagProxy> proxy;
     QString hostLost;
     QString guestEnded;
@@ -255,6 +258,8 @@ private slots:
     void eitherSideLeavingEndsTheGameOnBoth_data();
     void eitherSideLeavingEndsTheGameOnBoth();
     void eitherSidePausesBothAndEitherResumes();
+    void crashWaitsForBothWindowsOrItsTime_data();
+    void crashWaitsForBothWindowsOrItsTime();
 
     // The link, on loopback.
     void linkCarriesMessagesBothWaysInOrder_data();
@@ -1074,6 +1079,68 @@ void NetTest::eitherSidePausesBothAndEitherResumes()
     QTest::qWait(100);
     QCOMPARE(game.Sight(TPlayer::Blue).dir, heading);
     QCOMPARE(game.State(), TRoundState::Paused);
+}
+
+// The next round starts once both crash windows are closed, or once the wait is over however long
+// the guest's stays open.
+void NetTest::crashWaitsForBothWindowsOrItsTime_data()
+{
+    QTest::addColumn<bool>("guestCloses");
+    QTest::newRow("the guest closes its window") << true;
+    QTest::newRow("the guest's window stays open") << false;
+}
+
+void NetTest::crashWaitsForBothWindowsOrItsTime()
+{
+    SKIP_UNLESS_ONLY_LOOPBACK();
+    QFETCH(bool, guestCloses);
+    // The guest's main window, over which its crash window shows.
+    QWidget guestScreen;
+    guestScreen.show();
+    NetGame net(&guestScreen);
+    // Long enough never to end the wait for a window that is closed; short where none is.
+    net.host.setCrashWaitMs(guestCloses ? 30000 : 1500);
+    QVERIFY(net.Start(nullptr));
+    const auto guestCrash = [&]() -> QDialog * {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (auto *crash = qobject_cast<Tcrash *>(window); crash && crash->isVisible())
+                return crash;
+        return nullptr;
+    };
+    // While the host's crash window is open, as the program waits at a crash: this side's window
+    // closes at once; the guest's after a moment, or not at all.
+    QDialog here;
+    qint64 waitedMs = -1;
+    QString guestCaption;
+    bool guestOpenAtTheEnd = false;
+    net.rig.onWindow = [&](const QString &) {
+        QTimer::singleShot(50, &here, &QDialog::accept);
+        QTimer::singleShot(300, &here, [&] {
+            if (QDialog *crash = guestCrash()) {
+                guestCaption = crash->windowTitle();
+                if (guestCloses)
+                    crash->accept();
+            }
+        });
+        QElapsedTimer waited;
+        waited.start();
+        net.host.WaitAfterCrash(here);
+        waitedMs = waited.elapsed();
+        guestOpenAtTheEnd = guestCrash() != nullptr;
+    };
+    net.rig.CrashRed();
+    QCOMPARE(guestCaption, QStringLiteral("Player 1 crashed! 2 Cycles left..."));
+    QVERIFY(!here.isVisible());
+    if (guestCloses) {
+        // Not before the guest's window closed, and not for the whole wait.
+        QVERIFY(!guestOpenAtTheEnd);
+        QVERIFY2(waitedMs < 30000, qPrintable(QString::number(waitedMs)));
+    } else {
+        QVERIFY(guestOpenAtTheEnd);
+        QVERIFY2(waitedMs >= 1400, qPrintable(QString::number(waitedMs)));
+        // The next round closes it.
+        QTRY_VERIFY(!guestCrash());
+    }
 }
 
 // A peer that acknowledges nothing while we go on sending is dropped once its queue is full, before
