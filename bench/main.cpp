@@ -9,6 +9,9 @@
 //   zandrix2-bench --replay [--games N]    the replays' rows instead (ReplayBench.h), N games (200)
 //   zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]
 //                  [--partner rusher|territory|hugger]
+//   zandrix2-bench --network [--rounds N]  the network game's rows instead (NetworkBench.h), N
+//                                          rounds of its soak (200); run it inside
+//                                          tests/support/in-netns.sh
 //
 // Offscreen unless --x11 (the display in $DISPLAY) or --platform is given. --computer plays the
 // computer opponent's tournament instead (N rounds per pairing and colour, 200 by default; see
@@ -21,6 +24,7 @@
 #include "bench/FirstFrame.h"
 #include "bench/GamepadBench.h"
 #include "bench/GifBench.h"
+#include "bench/NetworkBench.h"
 #include "bench/ReplayBench.h"
 #include "bench/ResultTable.h"
 #include "bench/SleepFloor.h"
@@ -65,6 +69,8 @@ struct Options
     // The replays' rows instead: recorded games played back and verified.
     bool replay = false;
     ReplayBenchOptions replayOptions;
+    // The network game's rows instead: a soak over the lag proxy, latency, stream, idle host.
+    bool network = false;
     bool quick = false;
     bool platformGiven = false;
     bool x11 = false;
@@ -93,10 +99,13 @@ std::vector<std::string> Split(const char *list)
                  "       zandrix2-bench --computer [--rounds N] [--partners] [--level easy|normal|hard]\n"
                  "                      [--partner rusher|territory|hugger]\n"
                  "       zandrix2-bench --replay [--games N]\n"
+                 "       zandrix2-bench --network [--rounds N]\n"
                  "  --computer: the computer opponent's tournament, N rounds per pairing and colour (200)\n"
                  "  --partners: only its table against the sparring partners; --level, --partner: only\n"
                  "              that level or partner in that table\n"
-                 "  --replay: N recorded computer games verified and played back (200), file sizes, seeks\n",
+                 "  --replay: N recorded computer games verified and played back (200), file sizes, seeks\n"
+                 "  --network: N rounds over the network through a lag proxy (200), latency, stream, idle\n"
+                 "             host; real sockets on loopback, so run it in a network namespace of its own\n",
                  problem);
     std::exit(2);
 }
@@ -165,6 +174,8 @@ Options Parse(int argc, char **argv)
             options.starts = std::atoi(value());
         } else if (argument == "--replay") {
             options.replay = true;
+        } else if (argument == "--network") {
+            options.network = true;
         } else if (argument == "--games") {
             options.replayOptions.games = std::atoi(value());
             if (options.replayOptions.games < 1)
@@ -231,6 +242,11 @@ int main(int argc, char *argv[])
         return RunGifBench(argc, argv, options.quick);
     if (options.replay)
         return RunReplayBench(argc, argv, options.replayOptions);
+    if (options.network) {
+        NetworkBenchOptions network;
+        network.rounds = options.roundsGiven ? options.rounds : 200;
+        return RunNetworkBench(argc, argv, network);
+    }
     if (options.computer) {
         ComputerBenchOptions computer = options.computerOptions;
         computer.rounds = options.roundsGiven ? options.rounds : 200;
