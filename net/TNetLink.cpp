@@ -436,7 +436,12 @@ void TNetLink::EmitLater(int peer, const QString &reason)
 
 void TNetLink::UpdateTimer()
 {
-    if (host && !peers.empty()) {
+    // Also while ENet has a peer of its own that is not ours yet: a join whose acknowledgement
+    // was lost is completed only by ENet resending its answer, which needs the service.
+    bool halfJoined = false;
+    for (std::size_t i = 0; host && i < host->peerCount && !halfJoined; ++i)
+        halfJoined = host->peers[i].state != ENET_PEER_STATE_DISCONNECTED;
+    if (host && (!peers.empty() || halfJoined)) {
         if (!serviceTimer.isActive())
             serviceTimer.start();
     } else {
