@@ -47,6 +47,9 @@ constexpr int HuntAfterMs = 60;
 constexpr int HuntSpreadMs = 300;
 // An opponent at this interval or faster is met pixel by pixel at close quarters.
 constexpr int FastOpponent = 11;
+// How near a fast opponent's head comes before it rides flat out, also where the cells see the two
+// walled off: about as far as that opponent goes in one slow step.
+constexpr int FastNear = 120;
 // Its own room is counted every so many steps (up to the cap, in pixels): less than that, with
 // the opponent's head farther away than `ShutOffDistance`, and it is shut off from the opponent.
 constexpr int ShutOffCheckEvery = 64;
@@ -567,7 +570,13 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
     // Head to head, as every round begins: flat out until there is room between them.
     if (roundMs < StartDash && Steps(view.head, view.rival) < traits.closeQuarters)
         return 1;
-    if (walledOff || shutOff)
+    if (shutOff)
+        return traits.separatedInterval;
+    // The cells may see a wall where a gap narrower than a cell still lets a fast opponent through:
+    // one that comes near finds a slow cycle to box in.
+    if (traits.closeLook > 0 && view.other.interval <= FastOpponent && Steps(view.head, view.rival) <= FastNear)
+        return 1;
+    if (walledOff)
         return traits.separatedInterval;
     // Head to head with a fast opponent: the one that is slower is boxed in.
     if (closeMove != 0)
@@ -579,6 +588,10 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
     // A faster opponent cuts in front and closes a box around a slow cycle before it can turn out
     // of it: keep pace, or better.
     if (traits.answerSpeed < 0 || view.other.interval >= aim)
+        return aim;
+    // A fast opponent far away is met when it comes near (see above): riding flat out meanwhile
+    // only uses up the room sooner.
+    if (traits.closeLook > 0 && view.other.interval <= FastOpponent)
         return aim;
     const int answer = view.other.interval - traits.answerSpeed * Rules::SpeedStep;
     return static_cast<std::uint16_t>(std::max<int>(answer, 1));
@@ -611,7 +624,7 @@ void TComputerPlayer::CheckShutOff(const TView &view)
 {
     // Shut off from the opponent, the round goes to the one that lasts: it rides slowly. An
     // opponent that jumps in is near again.
-    if (!traits.territory || !view.other.inPlay) {
+    if (traits.closeLook <= 0 || !view.other.inPlay) {
         shutOff = false;
         return;
     }
