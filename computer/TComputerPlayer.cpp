@@ -512,9 +512,9 @@ std::uint8_t TComputerPlayer::PixelMove(const TView &view, TJump &jump)
             bestScore = score;
         }
     }
-    // The last jet is kept for the start of a round: a cycle that crashed starts the next one late
-    // and may find itself boxed in before its first step, with no other way out.
-    const int kept = roundMs < StartDash ? 0 : traits.jetsKept;
+    // Against an opponent the last jet is kept for the start of a round: a cycle that crashed
+    // starts the next one late and may find itself boxed in before its first step.
+    const int kept = roundMs < StartDash || !view.other.inPlay ? 0 : traits.jetsKept;
     if (bestRoom < TightPixels && view.own.jets > kept) {
         if (jetThought < 0)
             jetThought = Chance(traits.jetUse) ? 1 : 0;
