@@ -54,7 +54,7 @@ int TCloseQuarters::TheirDistances(int from)
     return tail;
 }
 
-TCloseQuarters::TRace TCloseQuarters::Race(int landing, int ours, int theirPace)
+TCloseQuarters::TRace TCloseQuarters::Race(int landing, int ours)
 {
     // mySteps holds a generation stamp per pixel: no clearing between the moves.
     if (++myGeneration == 0) {
@@ -78,18 +78,18 @@ TCloseQuarters::TRace TCloseQuarters::Race(int landing, int ours, int theirPace)
         const int arrives = (steps + 1) * ours;
         for (int offset : Around) {
             const auto at = static_cast<std::size_t>(index + offset);
-            if (walls[at] != 0 || mySteps[at] == myGeneration)
+            if (mySteps[at] == myGeneration)
                 continue;
             mySteps[at] = myGeneration;
-            const int rivalArrives = theirSteps[at] == Unreached ? -1 : theirSteps[at] * theirPace;
-            if (rivalArrives >= 0 && rivalArrives < arrives)
+            const int rivalArrives = theirTime[at];
+            if (rivalArrives < arrives) // a wall, or the opponent's first
                 continue;
             if (rivalArrives == arrives) {
                 ++race.ties;
                 continue;
             }
             ++race.first;
-            race.contested += rivalArrives >= 0 ? 1 : 0;
+            race.contested += rivalArrives != Never ? 1 : 0;
             queue[static_cast<std::size_t>(tail++)] = static_cast<std::int16_t>(at);
         }
     }
@@ -115,6 +115,8 @@ std::uint8_t TCloseQuarters::Choose(const TFieldSurface &field, const TFieldMode
 
     const int ours = std::max(view.interval, 1);
     const int theirPace = std::max(view.rivalInterval, 1);
+    for (std::size_t i = 0; i < theirTime.size(); ++i)
+        theirTime[i] = walls[i] != 0 ? Blocked : theirSteps[i] == Unreached ? Never : theirSteps[i] * theirPace;
     std::uint8_t best = 0;
     int bestScore = std::numeric_limits<int>::min();
     // Turns of 135 degrees only when nothing less will do.
@@ -128,7 +130,7 @@ std::uint8_t TCloseQuarters::Choose(const TFieldSurface &field, const TFieldMode
         const int at = Index(landing);
         if (walls[static_cast<std::size_t>(at)] != 0)
             continue;
-        const TRace race = Race(at, ours, theirPace);
+        const TRace race = Race(at, ours);
         const int first = race.first;
         const int second = reachable - race.contested - race.ties;
         int score = first - second;

@@ -27,7 +27,7 @@ class TCloseQuarters
 {
 public:
     // The window's side, in pixels: both heads are inside it while they are at most `Reach` apart.
-    static constexpr int Window = 44;
+    static constexpr int Window = 40;
     static constexpr int Reach = Window / 2 - 4;
 
     // The best move, or 0 when the heads are too far apart or every move crashes at once.
@@ -51,12 +51,16 @@ private:
         int contested = 0;
         int ties = 0;
     };
-    TRace Race(int landing, int ours, int theirPace);
+    TRace Race(int landing, int ours);
 
     int left = 0;
     int top = 0;
     std::array<std::uint8_t, Area> walls{};
     std::array<std::uint16_t, Area> theirSteps{};
+    // When the opponent gets to each pixel (game milliseconds): `Blocked` for a wall, `Never`.
+    static constexpr int Blocked = -1;
+    static constexpr int Never = 1 << 30;
+    std::array<int, Area> theirTime{};
     std::array<std::uint16_t, Area> mySteps{};
     std::uint16_t myGeneration = 0;
     std::array<std::int16_t, Area> queue{};
