@@ -52,7 +52,7 @@ constexpr int FastOpponent = 11;
 constexpr int FastNear = 120;
 // Its own room is counted every so many steps (up to the cap, in pixels): less than that, with
 // the opponent's head farther away than `ShutOffDistance`, and it is shut off from the opponent.
-constexpr int ShutOffCheckEvery = 64;
+constexpr int ShutOffCheckEvery = 128;
 constexpr int ShutOffRoom = 4000;
 constexpr int ShutOffDistance = 48;
 
@@ -622,9 +622,9 @@ std::uint8_t TComputerPlayer::CloseMove(const TView &view)
 
 void TComputerPlayer::CheckShutOff(const TView &view)
 {
-    // Shut off from the opponent, the round goes to the one that lasts: it rides slowly. An
-    // opponent that jumps in is near again.
-    if (traits.closeLook <= 0 || !view.other.inPlay) {
+    // Shut off from a fast opponent, the round goes to the one that lasts: it rides slowly. An
+    // opponent that jumps in is near again. (A slower one is left to the cells' look.)
+    if (traits.closeLook <= 0 || !view.other.inPlay || view.other.interval > FastOpponent) {
         shutOff = false;
         return;
     }
