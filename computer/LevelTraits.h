@@ -110,7 +110,7 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                          .hunts = 0.7,
                                          .huntFrom = 31,
                                          .closeLook = 16,
-                                         .closeHold = 2};
+                                         .closeHold = 1};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
     static constexpr TLevelTraits Hard{.territory = true,
                                        .lookLimit = TFieldModel::CellCount,
