@@ -512,9 +512,10 @@ std::uint8_t TComputerPlayer::PixelMove(const TView &view, TJump &jump)
             bestScore = score;
         }
     }
-    // Against an opponent the last jet is kept for the start of a round: a cycle that crashed
+    // Against a fast opponent the last jet is kept for the start of a round: a cycle that crashed
     // starts the next one late and may find itself boxed in before its first step.
-    const int kept = roundMs < StartDash || !view.other.inPlay ? 0 : traits.jetsKept;
+    const bool fastOpponent = view.other.inPlay && view.other.interval <= FastOpponent;
+    const int kept = roundMs < StartDash || !fastOpponent ? 0 : traits.jetsKept;
     if (bestRoom < TightPixels && view.own.jets > kept) {
         if (jetThought < 0)
             jetThought = Chance(traits.jetUse) ? 1 : 0;
@@ -533,7 +534,7 @@ TComputerPlayer::TJump TComputerPlayer::BestJump(const TView &view, int roomWith
     // A cleverer player also lengthens the jump with the speed keys first, as far as the keys of
     // one tick allow: the longest of equal jumps lands farthest from the trap, and riding fast
     // after it keeps a fast opponent from closing a box round it again at once.
-    const int mostKeys = std::min(traits.speedKeys, MostJumpKeys);
+    const int mostKeys = traits.territory ? MostJumpKeys : 0;
     for (int keys = mostKeys; keys >= 0; --keys) {
         const std::uint16_t interval = AfterFaster(view.own.interval, keys);
         const int distance = Rules::JumpDistance(interval);

@@ -203,27 +203,32 @@ void ComputerTest::noMoveIntoAWall()
 }
 
 // A jet is used to leap a wall when every step is a wall, and never without a jet (nor when a step
-// is free: see noMoveIntoAWall). Hard keeps its last jet once a round is under way: a cycle that
-// crashed starts the next round late and may be boxed in before its first step.
+// is free: see noMoveIntoAWall). Against a fast opponent Hard keeps its last jet once a round is
+// under way: a cycle that crashed starts the next round late and may be boxed in before its first
+// step.
 void ComputerTest::jetOnlyWhenBoxedIn_data()
 {
     QTest::addColumn<int>("jets");
     QTest::addColumn<int>("earlierSteps"); // decisions in this round before, without jets
+    QTest::addColumn<int>("opponentInterval");
     QTest::addColumn<bool>("jumps");
-    QTest::newRow("three jets") << 3 << 0 << true;
-    QTest::newRow("one jet") << 1 << 0 << true;
-    QTest::newRow("no jet") << 0 << 0 << false;
-    QTest::newRow("two jets, round under way") << 2 << 8 << true;
-    QTest::newRow("last jet, round under way") << 1 << 8 << false;
+    QTest::newRow("three jets") << 3 << 0 << 1 << true;
+    QTest::newRow("one jet") << 1 << 0 << 1 << true;
+    QTest::newRow("no jet") << 0 << 0 << 1 << false;
+    QTest::newRow("two jets, round under way") << 2 << 8 << 1 << true;
+    QTest::newRow("last jet, round under way") << 1 << 8 << 1 << false;
+    QTest::newRow("last jet, slow opponent") << 1 << 8 << 51 << true;
 }
 
 void ComputerTest::jetOnlyWhenBoxedIn()
 {
     QFETCH(int, jets);
     QFETCH(int, earlierSteps);
+    QFETCH(int, opponentInterval);
     QFETCH(bool, jumps);
     // A ring of wall round the head's pixel (the head itself is drawn over it), open field beyond.
     Situation situation(QPoint(300, 300), 7, {QRect(299, 299, 3, 3)}, 0);
+    situation.blue.interval = static_cast<std::uint16_t>(opponentInterval);
     TComputerPlayer pilot(Level::Hard, 1);
     for (int i = 0; i < earlierSteps; ++i)
         pilot.Decide(situation.field, situation.red, situation.blue);
