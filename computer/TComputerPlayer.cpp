@@ -534,7 +534,10 @@ TComputerPlayer::TJump TComputerPlayer::BestJump(const TView &view, int roomWith
     // A cleverer player also lengthens the jump with the speed keys first, as far as the keys of
     // one tick allow: the longest of equal jumps lands farthest from the trap, and riding fast
     // after it keeps a fast opponent from closing a box round it again at once.
-    const int mostKeys = traits.territory ? MostJumpKeys : 0;
+    // A level that plays for room only thinks of it against a fast opponent, where a short jump
+    // lands within reach of a box closed round it again at once.
+    const bool fastOpponent = view.other.inPlay && view.other.interval <= FastOpponent;
+    const int mostKeys = traits.territory ? MostJumpKeys : fastOpponent ? std::min(traits.speedKeys, MostJumpKeys) : 0;
     for (int keys = mostKeys; keys >= 0; --keys) {
         const std::uint16_t interval = AfterFaster(view.own.interval, keys);
         const int distance = Rules::JumpDistance(interval);
