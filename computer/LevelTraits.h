@@ -1,5 +1,6 @@
 #pragma once
 
+#include "computer/TCloseQuarters.h"
 #include "computer/TComputerLevel.h"
 #include "computer/TFieldModel.h"
 
@@ -25,8 +26,10 @@ struct TLevelTraits
     int lateTurnPixels;
     double wander;
     double secondBest;
-    // The chance that it thinks of a jump jet when there is no other way out.
+    // The chance that it thinks of a jump jet when there is no other way out, and the jets it keeps
+    // back for the start of a round.
     double jetUse;
+    int jetsKept;
     // How many cells out of its way it drives for a bonus (0: it ignores them).
     int bonusReach;
     // Keeps out of the way of the opponent's head.
@@ -50,6 +53,11 @@ struct TLevelTraits
     double hunts;
     // The slowest step interval of an opponent it sets out after.
     int huntFrom;
+    // How near (in pixels) a fast opponent's head has to be for it to weigh its moves pixel by
+    // pixel against the opponent's replies (0: never, see TCloseQuarters), and how many steps it
+    // keeps to a move so chosen before it looks again.
+    int closeLook;
+    int closeHold;
 };
 
 inline const TLevelTraits &TraitsOf(TComputerLevel level)
@@ -66,6 +74,7 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .wander = 0.08,
                                        .secondBest = 0.0,
                                        .jetUse = 0.2,
+                                       .jetsKept = 0,
                                        .bonusReach = 0,
                                        .avoidOpponent = false,
                                        .aloneInterval = 51,
@@ -75,7 +84,9 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .speedKeys = 0,
                                        .closeQuarters = 0,
                                        .hunts = 0.0,
-                                       .huntFrom = 0};
+                                       .huntFrom = 0,
+                                       .closeLook = 0,
+                                       .closeHold = 0};
     // Normal: sees the whole field and reacts quickly, but plays for room, not for territory.
     static constexpr TLevelTraits Normal{.territory = false,
                                          .lookLimit = TFieldModel::CellCount,
@@ -87,16 +98,19 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                          .wander = 0.0,
                                          .secondBest = 0.03,
                                          .jetUse = 0.7,
+                                         .jetsKept = 1,
                                          .bonusReach = 6,
                                          .avoidOpponent = true,
                                          .aloneInterval = 41,
                                          .openInterval = 41,
                                          .separatedInterval = 51,
                                          .answerSpeed = 0,
-                                         .speedKeys = 1,
+                                         .speedKeys = 3,
                                          .closeQuarters = 0,
                                          .hunts = 0.7,
-                                         .huntFrom = 31};
+                                         .huntFrom = 31,
+                                         .closeLook = 16,
+                                         .closeHold = 1};
     // Hard: territory, cut-offs, jets, bonuses on the way, speed in the open, no delay.
     static constexpr TLevelTraits Hard{.territory = true,
                                        .lookLimit = TFieldModel::CellCount,
@@ -108,6 +122,7 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .wander = 0.0,
                                        .secondBest = 0.0,
                                        .jetUse = 1.0,
+                                       .jetsKept = 1,
                                        .bonusReach = 20,
                                        .avoidOpponent = true,
                                        .aloneInterval = 41,
@@ -117,7 +132,9 @@ inline const TLevelTraits &TraitsOf(TComputerLevel level)
                                        .speedKeys = 5,
                                        .closeQuarters = 40,
                                        .hunts = 1.0,
-                                       .huntFrom = 21};
+                                       .huntFrom = 21,
+                                       .closeLook = TCloseQuarters::Reach,
+                                       .closeHold = 0};
     switch (level) {
     case TComputerLevel::Easy: return Easy;
     case TComputerLevel::Hard: return Hard;

@@ -23,6 +23,8 @@ constexpr int TightCells = 2;
 constexpr int PixelRoomCap = 512;
 constexpr int JumpRoomCap = 192;
 constexpr int TightPixels = 48;
+// Room at the start of a round below which it is boxed in.
+constexpr int StartBoxRoom = 400;
 // Speed keys pressed at most before a jump.
 constexpr int MostJumpKeys = 5;
 // A bonus closer than this many pixels is steered to pixel by pixel.
@@ -43,6 +45,16 @@ constexpr int FreeChoiceLeeway = 40 * CellScore;
 // first speed keys show, and up to so much later, by the seed.
 constexpr int HuntAfterMs = 60;
 constexpr int HuntSpreadMs = 300;
+// An opponent at this interval or faster is met pixel by pixel at close quarters.
+constexpr int FastOpponent = 11;
+// How near a fast opponent's head comes before it rides flat out, also where the cells see the two
+// walled off: about as far as that opponent goes in one slow step.
+constexpr int FastNear = 120;
+// Its own room is counted every so many steps (up to the cap, in pixels): less than that, with
+// the opponent's head farther away than `ShutOffDistance`, and it is shut off from the opponent.
+constexpr int ShutOffCheckEvery = 128;
+constexpr int ShutOffRoom = 4000;
+constexpr int ShutOffDistance = 48;
 
 std::uint32_t TrailColour(TPlayer player)
 {
@@ -109,6 +121,10 @@ void TComputerPlayer::NewRound()
     roundMs = 0;
     freeChoices = FreeChoices;
     huntsThisRound = Chance(traits.hunts);
+    closeMove = 0;
+    closeLeft = 0;
+    shutOff = false;
+    shutCheckIn = 0;
     // The first moves of a round are its own before it sets out to shut the opponent in: no two
     // rounds open alike.
     hunter.Clear(HuntAfterMs + Below(HuntSpreadMs));
@@ -129,6 +145,7 @@ TPilotActions TComputerPlayer::Decide(const TFieldSurface &field, const TCycleSi
     const TView view{field, own, other, {own.x, own.y}, {other.x, other.y}};
     Observe(view);
     roundMs = std::min(roundMs + own.interval, OpeningMs);
+    CheckShutOff(view);
 
     TJump jump;
     const std::uint8_t heading = Steer(view, jump);
@@ -203,6 +220,20 @@ std::uint8_t TComputerPlayer::Steer(const TView &view, TJump &jump)
         --lateTicks;
         return heading;
     }
+    if (roundMs < StartDash && view.own.jets > 0 && view.other.inPlay && view.other.interval <= FastOpponent) {
+        // A round it starts late (it crashed in the last one): a fast opponent boxes it in around
+        // the start before it is under way.
+        const int room = RoomAround(view.head, StartBoxRoom);
+        if (room < StartBoxRoom) {
+            if (jetThought < 0)
+                jetThought = Chance(traits.jetUse) ? 1 : 0;
+            if (jetThought == 1) {
+                jump = BestJump(view, room);
+                if (jump.worth)
+                    return heading;
+            }
+        }
+    }
     if (huntsThisRound && view.other.inPlay) {
         const TChase chase{view.head,           heading,           view.rival, view.other.dir,
                            view.other.interval, view.own.interval, !walledOff, traits.huntFrom};
@@ -212,6 +243,12 @@ std::uint8_t TComputerPlayer::Steer(const TView &view, TJump &jump)
             planLooking = false;
             return hunting;
         }
+    }
+    if (const std::uint8_t close = CloseMove(view); close != 0) {
+        hasTarget = false;
+        planCell = -1;
+        planLooking = false;
+        return close;
     }
     if (hasTarget && targetIsBonus && !bonus.Visible())
         hasTarget = false;
@@ -475,7 +512,11 @@ std::uint8_t TComputerPlayer::PixelMove(const TView &view, TJump &jump)
             bestScore = score;
         }
     }
-    if (bestRoom < TightPixels && view.own.jets > 0) {
+    // Against a fast opponent the last jet is kept for the start of a round: a cycle that crashed
+    // starts the next one late and may find itself boxed in before its first step.
+    const bool fastOpponent = view.other.inPlay && view.other.interval <= FastOpponent;
+    const int kept = roundMs < StartDash || !fastOpponent ? 0 : traits.jetsKept;
+    if (bestRoom < TightPixels && view.own.jets > kept) {
         if (jetThought < 0)
             jetThought = Chance(traits.jetUse) ? 1 : 0;
         if (jetThought == 1)
@@ -493,7 +534,10 @@ TComputerPlayer::TJump TComputerPlayer::BestJump(const TView &view, int roomWith
     // A cleverer player also lengthens the jump with the speed keys first, as far as the keys of
     // one tick allow: the longest of equal jumps lands farthest from the trap, and riding fast
     // after it keeps a fast opponent from closing a box round it again at once.
-    const int mostKeys = traits.territory ? MostJumpKeys : 0;
+    // A level that plays for room only thinks of it against a fast opponent, where a short jump
+    // lands within reach of a box closed round it again at once.
+    const bool fastOpponent = view.other.inPlay && view.other.interval <= FastOpponent;
+    const int mostKeys = traits.territory ? MostJumpKeys : fastOpponent ? std::min(traits.speedKeys, MostJumpKeys) : 0;
     for (int keys = mostKeys; keys >= 0; --keys) {
         const std::uint16_t interval = AfterFaster(view.own.interval, keys);
         const int distance = Rules::JumpDistance(interval);
@@ -530,8 +574,17 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
     // Head to head, as every round begins: flat out until there is room between them.
     if (roundMs < StartDash && Steps(view.head, view.rival) < traits.closeQuarters)
         return 1;
+    if (shutOff)
+        return traits.separatedInterval;
+    // The cells may see a wall where a gap narrower than a cell still lets a fast opponent through:
+    // one that comes near finds a slow cycle to box in.
+    if (traits.closeLook > 0 && view.other.interval <= FastOpponent && Steps(view.head, view.rival) <= FastNear)
+        return 1;
     if (walledOff)
         return traits.separatedInterval;
+    // Head to head with a fast opponent: the one that is slower is boxed in.
+    if (closeMove != 0)
+        return 1;
     // The open field is where speed pays: it claims territory. Close to the opponent's head or
     // in a narrow place it only shortens the time to react.
     const bool open = roomAhead >= 64 && Steps(view.head, view.rival) > 96;
@@ -540,6 +593,66 @@ std::uint16_t TComputerPlayer::AimedInterval(const TView &view) const
     // of it: keep pace, or better.
     if (traits.answerSpeed < 0 || view.other.interval >= aim)
         return aim;
+    // A fast opponent far away is met when it comes near (see above): riding flat out meanwhile
+    // only uses up the room sooner.
+    if (traits.closeLook > 0 && view.other.interval <= FastOpponent)
+        return aim;
     const int answer = view.other.interval - traits.answerSpeed * Rules::SpeedStep;
     return static_cast<std::uint16_t>(std::max<int>(answer, 1));
+}
+
+std::uint8_t TComputerPlayer::CloseMove(const TView &view)
+{
+    const bool close = traits.closeLook > 0 && view.other.inPlay && !shutOff && view.other.interval <= FastOpponent
+                       && Steps(view.head, view.rival) <= traits.closeLook;
+    if (!close) {
+        closeMove = 0;
+        closeLeft = 0;
+        return 0;
+    }
+    // A slower judge keeps to the move it chose for a few steps, while it stays open.
+    if (closeMove != 0 && closeLeft > 0 && !Reverses(view.own.dir, closeMove)) {
+        const TPixel next = Ahead(view.head, closeMove);
+        if (!TFieldModel::IsWallColour(view.field.GetPixel(next.x, next.y))) {
+            --closeLeft;
+            return closeMove;
+        }
+    }
+    const TCloseView sight{view.head, view.own.dir, view.own.interval, view.rival, view.other.dir, view.other.interval};
+    closeMove = closeQuarters.Choose(view.field, model, sight);
+    closeLeft = traits.closeHold;
+    return closeMove;
+}
+
+void TComputerPlayer::CheckShutOff(const TView &view)
+{
+    // Shut off from a fast opponent, the round goes to the one that lasts: it rides slowly. An
+    // opponent that jumps in is near again. (A slower one is left to the cells' look.)
+    if (traits.closeLook <= 0 || !view.other.inPlay || view.other.interval > FastOpponent) {
+        shutOff = false;
+        return;
+    }
+    if (shutOff && Steps(view.head, view.rival) <= ShutOffDistance) {
+        shutOff = false;
+        shutCheckIn = 0;
+    }
+    if (shutOff || --shutCheckIn > 0)
+        return;
+    shutCheckIn = ShutOffCheckEvery;
+    if (Steps(view.head, view.rival) <= ShutOffDistance)
+        return;
+    shutOff = RoomAround(view.head, ShutOffRoom) < ShutOffRoom;
+}
+
+int TComputerPlayer::RoomAround(TPixel head, int cap)
+{
+    std::array<TPixel, TPixelFlood::MostStarts> starts{};
+    int count = 0;
+    for (std::uint8_t heading = 1; heading <= 8 && count < TPixelFlood::MostStarts; ++heading)
+        if (OpenStep(model, head, heading))
+            starts[static_cast<std::size_t>(count++)] = Ahead(head, heading);
+    if (count == 0)
+        return 0;
+    const std::array<int, TPixelFlood::MostStarts> rooms = flood.Split(model, starts, count, cap);
+    return *std::max_element(rooms.begin(), rooms.begin() + count);
 }

@@ -4,6 +4,7 @@
 #include "computer/PixelPaths.h"
 #include "computer/TBonusWatch.h"
 #include "computer/TCellSearch.h"
+#include "computer/TCloseQuarters.h"
 #include "computer/TComputerLevel.h"
 #include "computer/TEncircler.h"
 #include "computer/TFieldModel.h"
@@ -74,6 +75,10 @@ private:
     TLookFrom LookFrom(const TView &view, const TCandidate &candidate) const;
     void Score(const TView &view, TCandidate &candidate, const TOutlook &outlook);
     std::uint8_t PixelMove(const TView &view, TJump &jump);
+    std::uint8_t CloseMove(const TView &view);
+    void CheckShutOff(const TView &view);
+    // The room next to a head: the largest of the areas its free neighbours lie in, up to `cap`.
+    int RoomAround(TPixel head, int cap);
     TJump BestJump(const TView &view, int roomWithout);
     std::uint16_t AimedInterval(const TView &view) const;
     int ReactionTicks(std::uint16_t interval);
@@ -92,6 +97,7 @@ private:
     TCellSearch quickSearch;
     TPixelFlood flood;
     TEncircler hunter;
+    TCloseQuarters closeQuarters;
 
     // Whether the model has ever read the field (a pilot may start in the middle of a round).
     bool seen = false;
@@ -126,4 +132,11 @@ private:
     int freeChoices = 0;
     // Whether it shuts a much slower opponent in this round.
     bool huntsThisRound = false;
+    // The move a close-quarters look chose, and the steps it still keeps to it.
+    std::uint8_t closeMove = 0;
+    int closeLeft = 0;
+    // Whether its own pixels are shut off from the opponent's head, and the steps until it looks
+    // again.
+    bool shutOff = false;
+    int shutCheckIn = 0;
 };

@@ -116,6 +116,8 @@ private slots:
     void noMoveIntoAWall();
     void jetOnlyWhenBoxedIn_data();
     void jetOnlyWhenBoxedIn();
+    void closeQuartersAgainstAFastOpponent_data();
+    void closeQuartersAgainstAFastOpponent();
     void closingBoxIsLeftAtSpeed_data();
     void closingBoxIsLeftAtSpeed();
     void sameSeedSameDecisions();
@@ -201,27 +203,92 @@ void ComputerTest::noMoveIntoAWall()
 }
 
 // A jet is used to leap a wall when every step is a wall, and never without a jet (nor when a step
-// is free: see noMoveIntoAWall).
+// is free: see noMoveIntoAWall). Against a fast opponent Hard keeps its last jet once a round is
+// under way: a cycle that crashed starts the next round late and may be boxed in before its first
+// step.
 void ComputerTest::jetOnlyWhenBoxedIn_data()
 {
     QTest::addColumn<int>("jets");
+    QTest::addColumn<int>("earlierSteps"); // decisions in this round before, without jets
+    QTest::addColumn<int>("opponentInterval");
     QTest::addColumn<bool>("jumps");
-    QTest::newRow("three jets") << 3 << true;
-    QTest::newRow("one jet") << 1 << true;
-    QTest::newRow("no jet") << 0 << false;
+    QTest::newRow("three jets") << 3 << 0 << 1 << true;
+    QTest::newRow("one jet") << 1 << 0 << 1 << true;
+    QTest::newRow("no jet") << 0 << 0 << 1 << false;
+    QTest::newRow("two jets, round under way") << 2 << 8 << 1 << true;
+    QTest::newRow("last jet, round under way") << 1 << 8 << 1 << false;
+    QTest::newRow("last jet, slow opponent") << 1 << 8 << 51 << true;
 }
 
 void ComputerTest::jetOnlyWhenBoxedIn()
 {
     QFETCH(int, jets);
+    QFETCH(int, earlierSteps);
+    QFETCH(int, opponentInterval);
     QFETCH(bool, jumps);
     // A ring of wall round the head's pixel (the head itself is drawn over it), open field beyond.
-    Situation situation(QPoint(300, 300), 7, {QRect(299, 299, 3, 3)}, jets);
+    Situation situation(QPoint(300, 300), 7, {QRect(299, 299, 3, 3)}, 0);
+    situation.blue.interval = static_cast<std::uint16_t>(opponentInterval);
     TComputerPlayer pilot(Level::Hard, 1);
+    for (int i = 0; i < earlierSteps; ++i)
+        pilot.Decide(situation.field, situation.red, situation.blue);
+    situation.red.jets = jets;
     const TPilotActions actions = pilot.Decide(situation.field, situation.red, situation.blue);
     QCOMPARE(std::count(actions.begin(), actions.end(), TPlayerAction::Jump) > 0, jumps);
     if (jumps)
         QVERIFY(Free(situation.field, Carry(actions, situation.red).landing));
+}
+
+// Head to head with an opponent riding flat out across its way, a level that weighs the pixels
+// turns away from the crossing, to the side it gets to first, and rides flat out; it never steps
+// where the opponent can be as soon. A cycle that starts a round late, boxed in round the start,
+// leaps clear at once, lengthening the leap with the speed keys.
+void ComputerTest::closeQuartersAgainstAFastOpponent_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QPoint>("rival");
+    QTest::addColumn<int>("rivalDir");
+    QTest::addColumn<QList<QRect>>("walls");
+    QTest::addColumn<bool>("leaps");
+    // Blue heads left across red's way up, as near to the crossing as red is.
+    QTest::newRow("hard, crossing ahead") << int(Level::Hard) << QPoint(306, 294) << 3 << QList<QRect>{} << false;
+    QTest::newRow("normal, crossing ahead") << int(Level::Normal) << QPoint(306, 294) << 3 << QList<QRect>{} << false;
+    QTest::newRow("hard, alongside") << int(Level::Hard) << QPoint(303, 300) << 1 << QList<QRect>{} << false;
+    // A square drawn round the head, and blue beside it.
+    const QList<QRect> box{QRect(295, 295, 11, 1), QRect(295, 305, 11, 1), QRect(295, 295, 1, 11),
+                           QRect(305, 295, 1, 11)};
+    QTest::newRow("hard, boxed in at the start") << int(Level::Hard) << QPoint(307, 300) << 5 << box << true;
+}
+
+void ComputerTest::closeQuartersAgainstAFastOpponent()
+{
+    QFETCH(int, level);
+    QFETCH(QPoint, rival);
+    QFETCH(int, rivalDir);
+    QFETCH(QList<QRect>, walls);
+    QFETCH(bool, leaps);
+    for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+        Situation situation(QPoint(300, 300), 1, walls);
+        situation.blue.x = static_cast<std::uint16_t>(rival.x());
+        situation.blue.y = static_cast<std::uint16_t>(rival.y());
+        situation.blue.dir = static_cast<std::uint8_t>(rivalDir);
+        situation.blue.interval = 1;
+        TComputerPlayer pilot(Level(level), seed);
+        const TPilotActions actions = pilot.Decide(situation.field, situation.red, situation.blue);
+        const Move move = Carry(actions, situation.red);
+        QVERIFY(Free(situation.field, move.landing));
+        QVERIFY(std::count(actions.begin(), actions.end(), TPlayerAction::Faster) > 0);
+        QCOMPARE(move.jumped, leaps);
+        if (leaps) {
+            QVERIFY(std::abs(move.landing.x() - 300) > 5 || std::abs(move.landing.y() - 300) > 5);
+            continue;
+        }
+        QVERIFY2(move.landing.x() <= 300, qPrintable(QStringLiteral("seed %1: towards the opponent, to %2,%3")
+                                                         .arg(seed)
+                                                         .arg(move.landing.x())
+                                                         .arg(move.landing.y())));
+        QVERIFY(std::max(std::abs(move.landing.x() - rival.x()), std::abs(move.landing.y() - rival.y())) > 1);
+    }
 }
 
 // A corridor whose open end a fast opponent is about to close: a level that reads speed rides out
