@@ -119,6 +119,22 @@ bool OnlyLoopback()
     if (!OnlyLoopback())                                                                                               \
     QSKIP("Opens sockets: runs only in a network namespace with loopback alone (support/in-netns.sh).")
 
+// The port a guest joins to reach a host listening on hostPort: the host's own, or with a profile
+// that of a lag proxy in front of it (made into proxy); 0 when the proxy cannot start.
+quint16 JoinPort(quint16 hostPort, const TLagProfile *lag, std::unique_ptr<TLagProxy> &proxy)
+{
+    if (!lag)
+        return hostPort;
+    proxy = std::make_unique<TLagProxy>(hostPort, 20261210);
+    proxy->SetProfile(*lag);
+    QString error;
+    if (!proxy->Start(&error)) {
+        qWarning() << error;
+        return 0;
+    }
+    return proxy->Port();
+}
+
 // A host's link and a guest's link that joins it, straight or through a lag proxy, with what each
 // side has been told.
 struct LinkPair
@@ -144,16 +160,9 @@ struct LinkPair
             qWarning() << error;
             return false;
         }
-        quint16 port = host.Port();
-        if (lag) {
-            proxy = std::make_unique<TLagProxy>(port, 20261210);
-            proxy->SetProfile(*lag);
-            if (!proxy->Start(&error)) {
-                qWarning() << error;
-                return false;
-            }
-            port = proxy->Port();
-        }
+        const quint16 port = JoinPort(host.Port(), lag, proxy);
+        if (port == 0)
+            return false;
         guest->Connect(name, port);
         return QTest::qWaitFor([this] { return (hostPeer > 0 && guestPeer > 0) || !guestFailed.isEmpty(); }, 10000)
                && hostPeer > 0 && guestPeer > 0;
@@ -203,14 +212,9 @@ struct NetGame
             qWarning() << error;
             return false;
         }
-        quint16 port = host.Port();
-        if (lag) {
-            proxy = std::make_unique<TLagProxy>(port, 20261210);
-            proxy->SetProfile(*lag);
-            if (!proxy->Start(&error))
-                return false;
-            port = proxy->Port();
-        }
+        const quint16 port = JoinPort(host.Port(), lag, proxy);
+        if (port == 0)
+            return false;
         guest.Join(QStringLiteral("127.0.0.1"), port);
         return QTest::qWaitFor(
             [this] { return rig.game.State() == TRoundState::Running && guest.Mirror().state == TRoundState::Running; },
