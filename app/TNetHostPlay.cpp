@@ -27,7 +27,11 @@ TNetHostPlay::TNetHostPlay(TGame &shownGame, TWindowHost *host, TNetHostSession:
         if (crashWaitOver)
             crashWaitOver();
     });
-    connect(&session, &TNetHostSession::notice, this, &TNetHostPlay::status);
+    // Who comes and goes is told while the host waits; once the game runs nothing may cover it.
+    connect(&session, &TNetHostSession::notice, this, [this](const QString &text) {
+        if (!begun)
+            emit status(text);
+    });
     connect(&game, &TGame::happened, this, [this](const TGameEvent &event) { RunReporting([&] { Follow(event); }); });
     countdownTimer.setSingleShot(true);
     connect(&countdownTimer, &QTimer::timeout, this, [this] { RunReporting([this] { Begin(); }); });
